@@ -1,0 +1,102 @@
+#include "cfg/files.h"
+
+#include <cstdio>
+
+#include "cfg/text_file.h"
+#include "platform/platform.h"
+
+const char kTemporaryFileName[] = "fuselox.temp";
+const char kRemovalWorkFileName[] = "liverymend.temp";
+
+namespace {
+
+constexpr size_t kCopyChunk = 65536;
+
+std::string aircraftCfgIn(const std::string& folderPath) {
+  return joinPath(folderPath, "aircraft.cfg");
+}
+
+}  // namespace
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  return folder + "\\" + name;
+}
+
+bool copyFileBytes(const std::string& source, const std::string& destination) {
+  FILE* in = platform::OpenStream(source, "rb");
+  if (in == nullptr) return false;
+  FILE* out = platform::OpenStream(destination, "wb");
+  if (out == nullptr) {
+    std::fclose(in);
+    return false;
+  }
+  char buffer[kCopyChunk];
+  bool ok = true;
+  size_t n;
+  while (ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+    ok = std::fwrite(buffer, 1, n, out) == n;
+  }
+  ok = ok && !std::ferror(in);
+  std::fclose(in);
+  ok = std::fclose(out) == 0 && ok;
+  return ok;
+}
+
+bool replaceFileContent(const std::string& working, const std::string& target,
+                        const std::string& bytes) {
+  FILE* out = platform::OpenStream(working, "wb");
+  if (out == nullptr) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  ok = platform::SyncFile(out) && ok;
+  ok = std::fclose(out) == 0 && ok;
+  ok = ok && platform::PutFileInPlace(working, target);
+  if (!ok) platform::RemoveFile(working);
+  return ok;
+}
+
+std::string withoutTrailingLineBreaks(const std::string& bytes) {
+  size_t keep = bytes.size();
+  while (keep > 0) {
+    unsigned char c = static_cast<unsigned char>(bytes[keep - 1]);
+    if (c != 0x0A && c != 0x0D && c != 0xFF) break;
+    --keep;
+  }
+  return bytes.substr(0, keep);
+}
+
+bool trimTrailingLineBreaks(const std::string& folderPath) {
+  std::string bytes;
+  std::string cfg = aircraftCfgIn(folderPath);
+  if (!platform::ReadWholeFile(cfg, &bytes)) return false;
+  std::string trimmed = withoutTrailingLineBreaks(bytes);
+  if (trimmed.size() == bytes.size()) return true;
+  return replaceFileContent(joinPath(folderPath, kTemporaryFileName), cfg, trimmed);
+}
+
+bool rewriteAircraftCfgText(const std::string& folderPath, const std::string& workingName,
+                            const std::function<bool(std::string* text)>& edit) {
+  std::string cfg = aircraftCfgIn(folderPath);
+  std::string bytes;
+  if (!platform::ReadWholeFile(cfg, &bytes)) return false;
+  TextContent content = decodeText(bytes);
+  bool endedWithLineEnd = content.text.empty() || content.text.back() == '\n';
+  if (!edit(&content.text)) return false;
+  // Bytes after a 0x1A stay joined to the text exactly as they were.
+  if (!content.tail.empty() && !endedWithLineEnd && !content.text.empty() &&
+      content.text.back() == '\n') {
+    content.text.pop_back();
+  }
+  std::string result = withoutTrailingLineBreaks(encodeText(content.text) + content.tail);
+  if (result == bytes) return true;
+  return replaceFileContent(joinPath(folderPath, workingName), cfg, result);
+}
+
+bool rewriteAircraftCfg(const std::string& folderPath, const std::string& workingName,
+                        const std::function<bool(std::vector<std::string>* lines)>& edit) {
+  return rewriteAircraftCfgText(folderPath, workingName, [&](std::string* text) {
+    std::vector<std::string> lines = splitLines(*text);
+    if (!edit(&lines)) return false;
+    *text = joinLines(lines);
+    return true;
+  });
+}

@@ -1,0 +1,76 @@
+#include "cfg/text_file.h"
+
+#include <algorithm>
+
+#include "platform/platform.h"
+
+namespace {
+constexpr char kTextEnd = 0x1A;
+}  // namespace
+
+TextContent decodeText(const std::string& bytes) {
+  TextContent content;
+  size_t end = bytes.find(kTextEnd);
+  if (end == std::string::npos) end = bytes.size();
+  content.text.reserve(end);
+  for (size_t i = 0; i < end; ++i) {
+    if (bytes[i] == '\r' && i + 1 < end && bytes[i + 1] == '\n') continue;
+    content.text.push_back(bytes[i]);
+  }
+  content.tail = bytes.substr(end);
+  return content;
+}
+
+std::string encodeText(const std::string& text) {
+  std::string bytes;
+  bytes.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') bytes.push_back('\r');
+    bytes.push_back(c);
+  }
+  return bytes;
+}
+
+bool readTextFile(const std::string& path, TextContent* content) {
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, &bytes)) return false;
+  *content = decodeText(bytes);
+  return true;
+}
+
+bool LineReader::next(std::string* line) {
+  line->clear();
+  if (pos_ >= text_.size()) {
+    at_end_ = true;
+    return false;
+  }
+  size_t limit = std::min(text_.size(), pos_ + kLineCapacity);
+  size_t lf = text_.find('\n', pos_);
+  size_t end = (lf != std::string::npos && lf < limit) ? lf + 1 : limit;
+  line->assign(text_, pos_, end - pos_);
+  pos_ = end;
+  // Like a C stream, the end is noticed only by trying to read past it.
+  if (pos_ == text_.size() && line->back() != '\n' && line->size() < kLineCapacity) at_end_ = true;
+  return true;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t lf = text.find('\n', pos);
+    if (lf == std::string::npos) lf = text.size();
+    lines.emplace_back(text, pos, lf - pos);
+    pos = lf + 1;
+  }
+  return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += '\n';
+  }
+  return text;
+}

@@ -1,0 +1,59 @@
+// Text mode, done by the program itself over binary reads and writes so
+// that it is the same on every target: CR LF reads as LF, a lone CR stays,
+// a byte 0x1A ends what is read as text, and LF is written as CR LF.
+#ifndef FUSELOX_CFG_TEXT_FILE_H_
+#define FUSELOX_CFG_TEXT_FILE_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The longest piece one line read yields, its LF included (a 1024-byte
+// buffer with its terminator).
+constexpr size_t kLineCapacity = 1023;
+
+// A file as text mode sees it, plus what text mode cannot see.
+struct TextContent {
+  std::string text;  // the bytes before the first 0x1A, CR LF read as LF
+  std::string tail;  // the raw bytes from the first 0x1A on (usually none)
+};
+
+// Splits raw file bytes into their text and their tail.
+TextContent decodeText(const std::string& bytes);
+
+// The raw bytes of text written in text mode: every LF becomes CR LF.
+std::string encodeText(const std::string& text);
+
+// Reads a file as text. False when it cannot be opened or read.
+bool readTextFile(const std::string& path, TextContent* content);
+
+// Reads text the way a C line read with a 1024-byte buffer does: each piece
+// stops after a LF (kept) or after kLineCapacity bytes.
+class LineReader {
+ public:
+  explicit LineReader(const std::string& text) : text_(text) {}
+
+  // The next piece; false when nothing is left. After the piece that ran
+  // into the end of the text (a final line without LF), atEnd() is true.
+  bool next(std::string* line);
+  bool atEnd() const { return at_end_; }
+  size_t position() const { return pos_; }
+  void seek(size_t position) {
+    pos_ = position;
+    at_end_ = false;
+  }
+
+ private:
+  const std::string& text_;
+  size_t pos_ = 0;
+  bool at_end_ = false;
+};
+
+// The whole lines of a text, LF removed; a final line without LF counts,
+// and an empty text has none.
+std::vector<std::string> splitLines(const std::string& text);
+
+// The text of lines each followed by LF.
+std::string joinLines(const std::vector<std::string>& lines);
+
+#endif  // FUSELOX_CFG_TEXT_FILE_H_

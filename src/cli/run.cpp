@@ -1,0 +1,40 @@
+#include "cli/run.h"
+
+#include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/result.h"
+
+namespace {
+
+bool isHelpWord(const std::u16string& word) {
+  static const char kHelp[] = "HELP";
+  if (word.size() != 4) return false;
+  for (size_t i = 0; i < 4; ++i) {
+    char16_t c = (word[i] >= u'a' && word[i] <= u'z') ? word[i] - u'a' + u'A' : word[i];
+    if (c != static_cast<char16_t>(kHelp[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int runFuselox(const platform::WideArgs& args) {
+  std::u16string program = args.empty() ? u"fuselox" : args[0];
+  if (args.size() <= 1) {
+    printBanner(program);
+    return 0;
+  }
+  if (args.size() == 2 && isHelpWord(args[1])) {
+    printHelp(program);
+    return 0;
+  }
+  CommandRequest request;
+  parseSwitches(&request, args);
+  const CommandInfo* command = parseCommand(&request, args);
+  if (command == nullptr) return 0;
+  if (command->handler == nullptr) {
+    printResult(std::string(kVersion) + "\n");
+    return 1;
+  }
+  return command->handler(request);
+}

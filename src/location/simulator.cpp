@@ -1,0 +1,88 @@
+#include "location/simulator.h"
+
+#include "cfg/lines.h"
+#include "cfg/text_file.h"
+#include "cli/request.h"
+#include "cli/result.h"
+#include "platform/platform.h"
+
+namespace {
+
+const char kFsxCfgBelowAppData[] = "Microsoft\\FSX\\fsx.cfg";
+
+bool containsText(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+bool readSimulatorFolder(std::string* out) { return platform::ReadSimulatorAppPath(out); }
+
+bool fsxCfgPath(std::string* out) {
+  std::string folder;
+  out->clear();
+  if (!platform::ReadRoamingAppDataFolder(&folder)) return false;
+  bool endsInSeparator = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+  *out = folder + (endsInSeparator ? "" : "\\") + kFsxCfgBelowAppData;
+  return true;
+}
+
+void parseSimObjectsPathLine(const std::string& line, SimObjectsPath* entry,
+                             const std::string& simulatorFolder) {
+  entry->valid = false;
+  size_t eq = line.rfind('=');
+  if (line.empty() || eq == std::string::npos || eq == 0) return;
+  size_t pos = eq + 1;
+  while (pos < line.size() && isWhiteSpace(line[pos])) ++pos;
+  if (pos >= line.size()) return;
+  std::string value = line.substr(pos);
+  // A drive letter makes the value a folder of its own; anything else lies
+  // below the simulator folder, joined exactly as stored.
+  entry->path = containsText(value, ":") ? value : simulatorFolder + value;
+  entry->valid = entry->path.size() < kSlotSize;
+}
+
+std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
+                                                 const std::string& simulatorFolder) {
+  std::vector<SimObjectsPath> paths;
+  LineReader reader(text);
+  std::string line;
+  bool inMain = false;
+  while (reader.next(&line)) {
+    cutAtLineBreak(&line);
+    upperCaseInPlace(&line);
+    if (!inMain) {
+      inMain = containsText(line, "[MAIN]");
+      continue;
+    }
+    bool endsSection = containsText(line, "[");
+    if (containsText(line, "SIMOBJECTPATHS")) {
+      paths.emplace_back();
+      // The line that ends the section yields no path, but keeps its place.
+      if (!endsSection) parseSimObjectsPathLine(line, &paths.back(), simulatorFolder);
+    }
+    if (endsSection) break;
+  }
+  return paths;
+}
+
+std::vector<SimObjectsPath> loadSimObjectsPaths() {
+  std::string cfgPath, simulatorFolder;
+  TextContent content;
+  if (!fsxCfgPath(&cfgPath) || !readSimulatorFolder(&simulatorFolder) ||
+      !readTextFile(cfgPath, &content)) {
+    return {};
+  }
+  return parseSimObjectsPaths(content.text, simulatorFolder);
+}
+
+int handlePrintPathFsx(const CommandRequest&) {
+  std::string folder;
+  if (!readSimulatorFolder(&folder)) {
+    return failWith(
+        "the simulator folder is not in the registry (value AppPath under "
+        "HKCU\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0)");
+  }
+  printResult(folder + "\n");
+  return 1;
+}

@@ -1,0 +1,115 @@
+// The platform layer: the only interface between Fuselox and the operating
+// system. Everything above it sees narrow text (one byte per character, the
+// code points U+0000 to U+00FF) and Windows-form paths such as
+// "C:\FSX\SimObjects\Airplanes\\C172\aircraft.cfg".
+//
+// Two implementations exist: platform_win32.cpp calls the real Win32
+// services; platform_posix.cpp reads the same facts from a Wine prefix
+// ($WINEPREFIX, else $HOME/.wine). The build compiles exactly one of them.
+#ifndef FUSELOX_PLATFORM_PLATFORM_H_
+#define FUSELOX_PLATFORM_PLATFORM_H_
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The registry value "AppPath" under HKCU "Software\Microsoft\Microsoft
+// Games\Flight Simulator\10.0", narrowed by the low byte of each UTF-16 code
+// unit. Fails when the key or value is missing or when the value does not fit
+// 1024 bytes of wide data with its terminator (more than 511 characters).
+bool ReadSimulatorAppPath(std::string* out);
+
+// The current user's roaming application-data folder, narrowed.
+bool ReadRoamingAppDataFolder(std::string* out);
+
+// Opens a file in a binary stdio mode ("rb", "wb", "r+b", "ab"). Returns
+// nullptr when it cannot be opened. Text-mode translation is never left to
+// the C runtime: see cfg/text_file.h.
+FILE* OpenStream(const std::string& path, const char* binary_mode);
+
+// Reads a whole file. False when it cannot be opened or a read fails.
+bool ReadWholeFile(const std::string& path, std::string* data);
+
+// True when the path names an existing regular file.
+bool FileExists(const std::string& path);
+
+// True when the file exists and is marked read-only (Windows: the read-only
+// attribute; POSIX: no write permission bit at all, which also holds for
+// root).
+bool IsReadOnlyFile(const std::string& path);
+
+// Flushes a stream's buffers and asks the system to put its data on disk.
+bool SyncFile(FILE* file);
+
+// Puts the complete file `working` in place of `target` in one step, so that
+// a crash leaves either the old or the new target. A target reached through
+// a symbolic link stays a link (the file it points to is replaced). A
+// read-only target is refused. On success `working` no longer exists; on
+// failure the target is unchanged and `working` is left to the caller.
+bool PutFileInPlace(const std::string& working, const std::string& target);
+
+// Deletes a file; false when it could not be deleted.
+bool RemoveFile(const std::string& path);
+
+// Creates a folder; false when it exists already or cannot be created.
+bool CreateFolder(const std::string& path);
+
+// Removes an empty folder; false otherwise.
+bool RemoveFolder(const std::string& path);
+
+// True when both paths name one existing file (same file however spelled:
+// other letter case on Windows, "./", links).
+bool SameExistingFile(const std::string& a, const std::string& b);
+
+// Lists the entries of a folder that match a name pattern. `pattern` is a
+// folder path, a separator ("\" or "/") and a name pattern in which "*" is
+// any run of characters; names compare ignoring ASCII case and a pattern
+// ending in ".*" also matches a name without any ".". "." and ".." come
+// first where they match, then the names sorted ignoring ASCII case (ties in
+// byte order), the same on every target. False when the folder cannot be
+// listed.
+bool ListFolder(const std::string& pattern, std::vector<std::string>* names);
+
+// True when `name` matches the name pattern under the rules above. Shared by
+// both targets (listing.cpp) so that they agree.
+bool NameMatchesPattern(const std::string& name, const std::string& pattern);
+
+// Sorts names as a listing returns them. Shared by both targets.
+void SortListing(std::vector<std::string>* names);
+
+// An exclusive inter-process lock on one folder, held until destruction.
+// Released by the system when the process dies. Leaves no file behind.
+class FolderLock {
+ public:
+  virtual ~FolderLock() = default;
+};
+
+// Takes the lock of `folder`, waiting for other holders. Returns nullptr when
+// the lock cannot be had (the folder does not exist, for one).
+std::unique_ptr<FolderLock> LockFolder(const std::string& folder);
+
+// The command line as UTF-16 code units per entry, argv[0] first.
+using WideArgs = std::vector<std::u16string>;
+
+// POSIX entry: arguments arrive as UTF-8 bytes and are decoded (an invalid
+// byte stands for itself) into UTF-16 code units, as Windows passes them.
+WideArgs DecodeUtf8Args(int argc, char** argv);
+
+// Upper-cases wide text in place as the Windows user-interface library does
+// for the characters a command word can hold.
+void UpperCaseWide(std::u16string* text);
+
+// Writes bytes to standard output or standard error, unchanged (no line-end
+// translation on any target).
+void WriteStdout(const std::string& bytes);
+void WriteStderr(const std::string& bytes);
+
+// The value of an environment variable, or empty text.
+std::string GetEnvironment(const char* name);
+
+}  // namespace platform
+
+#endif  // FUSELOX_PLATFORM_PLATFORM_H_
