@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds Fuselox and runs every test: unit tests and end-to-end tests of the
+# POSIX build, then the Windows cross build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/deps.sh windows
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)"
+(cd build && ctest --output-on-failure -j"$(nproc)")
+cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DFUSELOX_TESTS=OFF >/dev/null
+cmake --build build-windows -j"$(nproc)" --target fuselox
+echo "Windows build: build-windows/fuselox.exe"
