@@ -1,25 +1,177 @@
 #include "cfg/cfg_commands.h"
 
+#include <memory>
+
+#include "cfg/aircraft_cfg.h"
+#include "cfg/files.h"
+#include "cfg/parameters.h"
+#include "cfg/variant_table.h"
 #include "cli/request.h"
 #include "cli/result.h"
+#include "location/aircraft.h"
+#include "platform/platform.h"
 
-int handleVerifyAircraft(const CommandRequest&) { return failWith("not available yet"); }
-int handleVerifyTitle(const CommandRequest&) { return failWith("not available yet"); }
-int handleVerifyTexture(const CommandRequest&) { return failWith("not available yet"); }
-int handleDumpAllTextureTitle(const CommandRequest&) { return failWith("not available yet"); }
-int handleDumpAllTitle(const CommandRequest&) { return failWith("not available yet"); }
-int handleDumpAllTexture(const CommandRequest&) { return failWith("not available yet"); }
-int handleChangeGlobalParameter(const CommandRequest&) { return failWith("not available yet"); }
-int handleChangeVariantParameterByTitle(const CommandRequest&) {
-  return failWith("not available yet");
+namespace {
+
+int succeed(const std::string& text) {
+  printResult(text);
+  return 1;
 }
-int handleChangeVariantParameterByTexture(const CommandRequest&) {
-  return failWith("not available yet");
+
+int verdict(bool ok, const std::string& reason) {
+  return ok ? succeed("NOERROR\n") : failWith(reason);
 }
-int handleReadGlobalParameter(const CommandRequest&) { return failWith("not available yet"); }
-int handleReadVariantParameterByTitle(const CommandRequest&) {
-  return failWith("not available yet");
+
+enum class Listing { kTextureTitle, kTitle, kTexture };
+
+int dumpVariants(const CommandRequest& request, Listing listing) {
+  std::string text;
+  if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
+  if (!loadAircraftCfgText(request.aircraftFolder(), &text)) return failWith("");
+  std::vector<VariantRecord> table = readVariantTable(text);
+  if (table.empty()) return failWith("aircraft.cfg has no [fltsim.N] section");
+  std::string out;
+  for (const VariantRecord& record : table) {
+    if (listing == Listing::kTextureTitle) out += record.texture + "/" + record.title + "\n";
+    if (listing == Listing::kTitle) out += record.title + "\n";
+    if (listing == Listing::kTexture) out += record.texture + "\n";
+  }
+  return succeed(out);
 }
-int handleReadVariantParameterByTexture(const CommandRequest&) {
-  return failWith("not available yet");
+
+// Changes a parameter of the target section through the safe rewrite, under
+// the aircraft's lock. `findTarget` picks the section from the file's text.
+int changeInAircraft(const CommandRequest& request,
+                     const std::function<bool(const std::string&, SectionTarget*)>& findTarget) {
+  std::string folder, text;
+  if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
+  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
+  SectionTarget target;
+  if (!loadAircraftCfgTextIn(folder, &text) || !findTarget(text, &target)) return failWith("");
+  bool changed = false;
+  bool written =
+      rewriteAircraftCfg(folder, kTemporaryFileName, [&](std::vector<std::string>* lines) {
+        changed = changeParameter(request.parameter(), request.newValue(), target,
+                                  request.addMissingParameter, lines);
+        return true;
+      });
+  if (!written)
+    return failWith("cannot write aircraft.cfg in " + folder + " (read-only or disk full?)");
+  return verdict(changed, "parameter \"" + request.parameter() + "\" not found in its section");
+}
+
+std::function<bool(const std::string&, SectionTarget*)> variantFinder(const std::string& key,
+                                                                      LookupMode mode) {
+  return [key, mode](const std::string& text, SectionTarget* target) {
+    VariantRecord record = findVariant(text, key, mode);
+    if (record.position < 0) {
+      explain(std::string("no variant with that ") + (mode == kByTitle ? "title" : "texture"));
+      return false;
+    }
+    *target = SectionTarget::variantAt(record.position);
+    return true;
+  };
+}
+
+int changeVariantParameter(const CommandRequest& request, const std::string& key, LookupMode mode) {
+  if (request.aircraftFolder().empty() || key.empty()) return failWith("an argument is empty");
+  return changeInAircraft(request, variantFinder(key, mode));
+}
+
+int readInAircraft(const CommandRequest& request,
+                   const std::function<bool(const std::string&, SectionTarget*)>& findTarget) {
+  std::string text;
+  SectionTarget target;
+  if (!loadAircraftCfgText(request.aircraftFolder(), &text) || !findTarget(text, &target)) {
+    return failWith("");
+  }
+  std::vector<std::string> values =
+      readParameter(request.parameter(), target, request.showEolComments, text);
+  if (values.empty()) return failWith("parameter \"" + request.parameter() + "\" not found");
+  std::string out;
+  for (const std::string& value : values) out += value + "\n";
+  return succeed(out);
+}
+
+int readVariantParameter(const CommandRequest& request, const std::string& key, LookupMode mode) {
+  if (request.aircraftFolder().empty() || key.empty() || request.parameter().empty()) {
+    return failWith("an argument is empty");
+  }
+  return readInAircraft(request, variantFinder(key, mode));
+}
+
+}  // namespace
+
+int handleVerifyAircraft(const CommandRequest& request) {
+  std::string path;
+  if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
+  return verdict(findAircraftCfg(request.aircraftFolder(), CfgAccess::kRead, &path), "");
+}
+
+int handleVerifyTitle(const CommandRequest& request) {
+  std::string text;
+  if (request.aircraftFolder().empty() || request.title().empty()) {
+    return failWith("an argument is empty");
+  }
+  if (!loadAircraftCfgText(request.aircraftFolder(), &text)) return failWith("");
+  return verdict(variantTitleExists(text, request.title()), "no variant with that title");
+}
+
+int handleVerifyTexture(const CommandRequest& request) {
+  std::string text;
+  if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
+  if (!loadAircraftCfgText(request.aircraftFolder(), &text)) return failWith("");
+  return verdict(variantTextureExists(text, request.texture()), "no variant with that texture");
+}
+
+int handleDumpAllTextureTitle(const CommandRequest& request) {
+  return dumpVariants(request, Listing::kTextureTitle);
+}
+
+int handleDumpAllTitle(const CommandRequest& request) {
+  return dumpVariants(request, Listing::kTitle);
+}
+
+int handleDumpAllTexture(const CommandRequest& request) {
+  return dumpVariants(request, Listing::kTexture);
+}
+
+int handleChangeGlobalParameter(const CommandRequest& request) {
+  if (request.aircraftFolder().empty() || request.section().empty() ||
+      request.parameter().empty()) {
+    return failWith("an argument is empty");
+  }
+  SectionTarget named = SectionTarget::named(request.section());
+  return changeInAircraft(request, [&](const std::string&, SectionTarget* target) {
+    *target = named;
+    return true;
+  });
+}
+
+int handleChangeVariantParameterByTitle(const CommandRequest& request) {
+  return changeVariantParameter(request, request.title(), kByTitle);
+}
+
+int handleChangeVariantParameterByTexture(const CommandRequest& request) {
+  return changeVariantParameter(request, request.texture(), kByTexture);
+}
+
+int handleReadGlobalParameter(const CommandRequest& request) {
+  if (request.aircraftFolder().empty() || request.section().empty() ||
+      request.parameter().empty()) {
+    return failWith("an argument is empty");
+  }
+  SectionTarget named = SectionTarget::named(request.section());
+  return readInAircraft(request, [&](const std::string&, SectionTarget* target) {
+    *target = named;
+    return true;
+  });
+}
+
+int handleReadVariantParameterByTitle(const CommandRequest& request) {
+  return readVariantParameter(request, request.title(), kByTitle);
+}
+
+int handleReadVariantParameterByTexture(const CommandRequest& request) {
+  return readVariantParameter(request, request.texture(), kByTexture);
 }

@@ -1,0 +1,29 @@
+#include "cfg/aircraft_cfg.h"
+
+#include "cfg/files.h"
+#include "cfg/text_file.h"
+#include "cli/result.h"
+#include "location/aircraft.h"
+
+bool loadAircraftCfgText(const std::string& aircraftFolder, std::string* text) {
+  std::string path;
+  TextContent content;
+  if (!findAircraftCfg(aircraftFolder, CfgAccess::kRead, &path)) return false;
+  if (!readTextFile(path, &content)) {
+    explain("cannot read " + path);
+    return false;
+  }
+  *text = std::move(content.text);
+  return true;
+}
+
+bool loadAircraftCfgTextIn(const std::string& folderPath, std::string* text) {
+  std::string path = joinPath(folderPath, "aircraft.cfg");
+  TextContent content;
+  if (!readTextFile(path, &content)) {
+    explain("cannot read " + path);
+    return false;
+  }
+  *text = std::move(content.text);
+  return true;
+}

@@ -1,0 +1,16 @@
+// Reading and editing the aircraft.cfg of an aircraft named by its folder.
+#ifndef FUSELOX_CFG_AIRCRAFT_CFG_H_
+#define FUSELOX_CFG_AIRCRAFT_CFG_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The text of the named aircraft's aircraft.cfg as text mode reads it.
+// False (with the reason noted) when it cannot be found or read.
+bool loadAircraftCfgText(const std::string& aircraftFolder, std::string* text);
+
+// The same for "<folder>\aircraft.cfg" of a folder path.
+bool loadAircraftCfgTextIn(const std::string& folderPath, std::string* text);
+
+#endif  // FUSELOX_CFG_AIRCRAFT_CFG_H_
