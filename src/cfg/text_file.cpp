@@ -44,13 +44,13 @@ bool LineReader::next(std::string* line) {
     at_end_ = true;
     return false;
   }
-  size_t limit = std::min(text_.size(), pos_ + kLineCapacity);
+  size_t limit = pos_ + std::min(text_.size() - pos_, capacity_);
   size_t lf = text_.find('\n', pos_);
   size_t end = (lf != std::string::npos && lf < limit) ? lf + 1 : limit;
   line->assign(text_, pos_, end - pos_);
   pos_ = end;
   // Like a C stream, the end is noticed only by trying to read past it.
-  if (pos_ == text_.size() && line->back() != '\n' && line->size() < kLineCapacity) at_end_ = true;
+  if (pos_ == text_.size() && line->back() != '\n' && line->size() < capacity_) at_end_ = true;
   return true;
 }
 

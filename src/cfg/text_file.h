@@ -28,10 +28,11 @@ std::string encodeText(const std::string& text);
 bool readTextFile(const std::string& path, TextContent* content);
 
 // Reads text the way a C line read with a 1024-byte buffer does: each piece
-// stops after a LF (kept) or after kLineCapacity bytes.
+// stops after a LF (kept) or after `capacity` bytes.
 class LineReader {
  public:
-  explicit LineReader(const std::string& text) : text_(text) {}
+  explicit LineReader(const std::string& text, size_t capacity = kLineCapacity)
+      : text_(text), capacity_(capacity) {}
 
   // The next piece; false when nothing is left. After the piece that ran
   // into the end of the text (a final line without LF), atEnd() is true.
@@ -45,6 +46,7 @@ class LineReader {
 
  private:
   const std::string& text_;
+  size_t capacity_;
   size_t pos_ = 0;
   bool at_end_ = false;
 };
