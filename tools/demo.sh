@@ -38,5 +38,33 @@ say "Which aircraft does it have? (SimObjects paths from fsx.cfg)"
 step DUMP_ALL_AIRCRAFT
 say "Where is the C172's folder?"
 step PRINT_PATH_AIRCRAFT Fuselox_C172
+say "Which repaints does it have? (texture/title of every [fltsim.N] section)"
+step DUMP_ALL_TEXTURE_TITLE Fuselox_C172
+say "Install the bundled repaint, copying its texture folder (the count is the sections in the file)"
+step INSTALL_VARIANT Fuselox_C172 "$work/repaint/fltsim.cfg" /COPY_TEXTURE_FOLDERS
+step DUMP_ALL_TITLE Fuselox_C172
+step DUMP_ALL_TEXTURE Fuselox_C172
+ls "$WINEPREFIX/drive_c/FSX/SimObjects/Airplanes/Fuselox_C172"
+say "Installing it again changes nothing: duplicates by title are refused"
+step INSTALL_VARIANT Fuselox_C172 "$work/repaint/fltsim.cfg"
+step DUMP_ALL_TITLE Fuselox_C172
+say "Read and change a parameter of the new repaint, and one of [WEIGHT_AND_BALANCE]"
+step READ_VARIANT_PARAMETER_BY_TITLE Fuselox_C172 "Fuselox C172 Skyhawk Sunset" atc_id
+step CHANGE_VARIANT_PARAMETER_BY_TITLE Fuselox_C172 "Fuselox C172 Skyhawk Sunset" atc_id N42FX
+step READ_VARIANT_PARAMETER_BY_TEXTURE Fuselox_C172 Fuselox_Sunset atc_id
+step READ_GLOBAL_PARAMETER Fuselox_C172 WEIGHT_AND_BALANCE max_gross_weight
+step READ_GLOBAL_PARAMETER Fuselox_C172 WEIGHT_AND_BALANCE max_gross_weight /SHOW_EOL_COMMENTS
+say "Remove the repaint again, with its texture folder"
+step REMOVE_VARIANT_BY_TITLE Fuselox_C172 "Fuselox C172 Skyhawk Sunset" /REMOVAL_DESTRUCTIVE /REMOVAL_DELETETEXTUREFOLDER
+step DUMP_ALL_TEXTURE_TITLE Fuselox_C172
+say "Patch a file: make a patch from two versions, then apply it to the installed one"
+cfg="$WINEPREFIX/drive_c/FSX/SimObjects/Airplanes/Fuselox_C172/aircraft.cfg"
+cp "$cfg" old.cfg
+sed 's/Cruise speed 124 kts/Cruise speed 126 kts/' old.cfg > new.cfg
+step BINPATCH_MAKE old.cfg new.cfg update.bdiff
+step BINPATCH_APPLY Fuselox_C172 aircraft.cfg update.bdiff
+step READ_GLOBAL_PARAMETER Fuselox_C172 General performance
+say "A patch applies only to the version it was made from:"
+step BINPATCH_APPLY Fuselox_C172 aircraft.cfg update.bdiff
 say "Everything the program can do:"
 step help
