@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "unit/patch/scratch_folder.h"
+#include "unit/scratch_folder.h"
 
 namespace {
 
