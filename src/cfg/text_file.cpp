@@ -1,6 +1,7 @@
 #include "cfg/text_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -45,8 +46,8 @@ bool LineReader::next(std::string* line) {
     return false;
   }
   size_t limit = pos_ + std::min(text_.size() - pos_, capacity_);
-  size_t lf = text_.find('\n', pos_);
-  size_t end = (lf != std::string::npos && lf < limit) ? lf + 1 : limit;
+  const void* lf = std::memchr(text_.data() + pos_, '\n', limit - pos_);
+  size_t end = lf != nullptr ? static_cast<const char*>(lf) - text_.data() + 1 : limit;
   line->assign(text_, pos_, end - pos_);
   pos_ = end;
   // Like a C stream, the end is noticed only by trying to read past it.
