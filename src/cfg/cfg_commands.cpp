@@ -93,6 +93,18 @@ int readInAircraft(const CommandRequest& request,
   return succeed(out);
 }
 
+bool globalArgumentsGiven(const CommandRequest& request) {
+  return !request.aircraftFolder().empty() && !request.section().empty() &&
+         !request.parameter().empty();
+}
+
+std::function<bool(const std::string&, SectionTarget*)> namedSection(const std::string& name) {
+  return [name](const std::string&, SectionTarget* target) {
+    *target = SectionTarget::named(name);
+    return true;
+  };
+}
+
 int readVariantParameter(const CommandRequest& request, const std::string& key, LookupMode mode) {
   if (request.aircraftFolder().empty() || key.empty() || request.parameter().empty()) {
     return failWith("an argument is empty");
@@ -137,15 +149,8 @@ int handleDumpAllTexture(const CommandRequest& request) {
 }
 
 int handleChangeGlobalParameter(const CommandRequest& request) {
-  if (request.aircraftFolder().empty() || request.section().empty() ||
-      request.parameter().empty()) {
-    return failWith("an argument is empty");
-  }
-  SectionTarget named = SectionTarget::named(request.section());
-  return changeInAircraft(request, [&](const std::string&, SectionTarget* target) {
-    *target = named;
-    return true;
-  });
+  if (!globalArgumentsGiven(request)) return failWith("an argument is empty");
+  return changeInAircraft(request, namedSection(request.section()));
 }
 
 int handleChangeVariantParameterByTitle(const CommandRequest& request) {
@@ -157,15 +162,8 @@ int handleChangeVariantParameterByTexture(const CommandRequest& request) {
 }
 
 int handleReadGlobalParameter(const CommandRequest& request) {
-  if (request.aircraftFolder().empty() || request.section().empty() ||
-      request.parameter().empty()) {
-    return failWith("an argument is empty");
-  }
-  SectionTarget named = SectionTarget::named(request.section());
-  return readInAircraft(request, [&](const std::string&, SectionTarget* target) {
-    *target = named;
-    return true;
-  });
+  if (!globalArgumentsGiven(request)) return failWith("an argument is empty");
+  return readInAircraft(request, namedSection(request.section()));
 }
 
 int handleReadVariantParameterByTitle(const CommandRequest& request) {
