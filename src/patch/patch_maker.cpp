@@ -1,0 +1,204 @@
+#include "patch/patch_maker.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "cli/result.h"
+#include "patch/md5.h"
+#include "patch/patch_format.h"
+#include "patch/patch_writer.h"
+#include "patch/suffix_index.h"
+#include "patch/whole_file.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr size_t kPatchStreamBuffer = 1 << 16;
+
+// Searches at the next candidate positions run side by side; the first
+// position's outcome decides, later ones are dropped when it succeeds.
+class SearchQueue {
+ public:
+  static constexpr uint32_t kCapacity = 8;
+
+  bool empty() const { return count_ == 0; }
+  // Room for one more; widens after each failed search, since a run of
+  // failures marks a stretch of new data that is not in the old file.
+  bool hasRoom() const { return count_ < width_; }
+  void add(const OldText* old, const uint8_t* target, uint32_t length, uint32_t k) {
+    uint32_t slot = (first_ + count_++) % kCapacity;
+    cursors_[slot].start(old, target, length);
+    starts_[slot] = k;
+  }
+  void advanceAll() {
+    for (uint32_t i = 0; i < count_; ++i) cursors_[(first_ + i) % kCapacity].advance();
+  }
+  // Drops finished failures at the front; true with the result when the
+  // front search found a match.
+  bool settle(MatchResult* result) {
+    for (; count_ > 0 && cursors_[first_].done(); --count_, first_ = (first_ + 1) % kCapacity) {
+      Match match = cursors_[first_].result();
+      if (match.length >= kMinMatch) {
+        *result = {match.offset, starts_[first_], match.length};
+        return true;
+      }
+      if (width_ < kCapacity) width_ *= 2;
+    }
+    return false;
+  }
+
+ private:
+  SearchCursor cursors_[kCapacity];
+  uint32_t starts_[kCapacity] = {};
+  uint32_t first_ = 0, count_ = 0, width_ = 1;
+};
+
+}  // namespace
+
+MatchResult findNextMatch(const uint8_t* newData, uint32_t newSize, uint32_t from,
+                          const OldText& old, const WindowHits& hits) {
+  uint32_t length = newSize - from;
+  MatchResult none = {0, length, 0};
+  // Shorter targets cannot hold a match of kMinMatch bytes.
+  if (length < kMinMatch || old.size < kMinMatch) return none;
+  uint32_t end = newSize - kMinMatch + 1;
+  SearchQueue queue;
+  for (uint32_t at = from;;) {
+    for (; queue.hasRoom() && (at = static_cast<uint32_t>(hits.next(at, end))) < end; ++at) {
+      queue.add(&old, newData + at, newSize - at, at - from);
+    }
+    if (queue.empty()) return none;
+    queue.advanceAll();
+    MatchResult found;
+    if (queue.settle(&found)) return found;
+  }
+}
+
+void writeRecords(const OldText& old, const WindowHits& hits, const uint8_t* newData,
+                  uint32_t newSize, PatchWriter* writer) {
+  uint32_t p = 0;
+  while (p < newSize) {
+    MatchResult m = findNextMatch(newData, newSize, p, old, hits);
+    if (m.literalCount > 0) writer->writeLiteral(newData + p, m.literalCount);
+    if (m.matchLength == 0) return;
+    writer->writeCopy(newData + p + m.literalCount, m.oldOffset, m.matchLength);
+    p += m.literalCount + m.matchLength;
+  }
+}
+
+namespace {
+
+std::string md5OfFlipped(const uint8_t* flipped, size_t size) {
+  CMD5Checksum checksum;
+  uint8_t piece[4096];
+  for (size_t done = 0; done < size; done += sizeof piece) {
+    size_t count = size - done < sizeof piece ? size - done : sizeof piece;
+    memcpy(piece, flipped + done, count);
+    flipBytes(piece, count);
+    checksum.append(piece, count);
+  }
+  return checksum.finishHex();
+}
+
+// What the scan needs besides the index: the new file's windows that may
+// occur in the old file, and the old file's digest.
+struct ScanPlan {
+  WindowHits hits;
+  std::string oldDigest;
+  bool ready = false;
+};
+
+// Runs while the index is built, so it sees the old file flipped. The new
+// file is flipped alike for the while, which leaves window membership as it
+// is. The filter gets the old file's memory budget less the hits map's.
+void planScan(const uint8_t* flippedOld, uint32_t oldSize, uint8_t* newData, uint32_t newSize,
+              ScanPlan* plan) {
+  size_t hitsBytes = WindowHits::bytesFor(newSize);
+  size_t filterBytes = oldSize > 2 * hitsBytes ? oldSize - hitsBytes : oldSize / 2;
+  WindowFilter filter;
+  flipBytes(newData, newSize);
+  plan->ready =
+      filter.build(flippedOld, oldSize, filterBytes) && plan->hits.mark(filter, newData, newSize);
+  flipBytes(newData, newSize);
+  plan->oldDigest = md5OfFlipped(flippedOld, oldSize);
+}
+
+}  // namespace
+
+MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, uint8_t* newData, uint32_t newSize,
+                     PatchWriter* writer) {
+  if (oldSize == 0) return MakeResult::kEmptyOld;
+  int32_t n = static_cast<int32_t>(oldSize);
+  std::unique_ptr<int32_t[]> index(new (std::nothrow) int32_t[oldSize]);
+  if (index == nullptr) return MakeResult::kNoMemory;
+  ScanPlan plan;
+  auto planWhileIndexing = [&] { planScan(oldData, oldSize, newData, newSize, &plan); };
+  if (!buildSuffixIndex(oldData, index.get(), n, planWhileIndexing) || !plan.ready) {
+    return MakeResult::kNoMemory;
+  }
+  SearchTree tree;
+  if (!tree.build(oldData, index.get(), oldSize)) return MakeResult::kNoMemory;
+  writer->writeHeader(plan.oldDigest, oldSize, newSize);
+  OldText old = {oldData, index.get(), oldSize, &tree};
+  writeRecords(old, plan.hits, newData, newSize, writer);
+  return MakeResult::kMade;
+}
+
+std::string patchWorkingPath(const std::string& patchPath) { return patchPath + ".temp"; }
+
+namespace {
+
+bool readInput(const std::string& path, ByteBuffer* out) {
+  ReadResult result = readWholeFile(path, kMaxFileSize, out);
+  if (result == ReadResult::kRead) return true;
+  explain(describeReadResult(result, path));
+  return false;
+}
+
+// Writes the patch into the open working file; true when every byte reached
+// the disk.
+bool writePatchStream(FILE* file, ByteBuffer* oldData, ByteBuffer* newData) {
+  setvbuf(file, nullptr, _IOFBF, kPatchStreamBuffer);
+  PatchWriter writer(file);
+  MakeResult made = makePatch(oldData->data(), static_cast<uint32_t>(oldData->size()),
+                              newData->data(), static_cast<uint32_t>(newData->size()), &writer);
+  if (made == MakeResult::kNoMemory) explain("not enough memory for the suffix index");
+  if (made != MakeResult::kMade) return false;
+  if (!writer.ok() || !platform::SyncFile(file)) {
+    explain("the patch could not be written");
+    return false;
+  }
+  return true;
+}
+
+bool writePatchFile(const std::string& patchPath, ByteBuffer* oldData, ByteBuffer* newData) {
+  std::string working = patchWorkingPath(patchPath);
+  FILE* file = platform::OpenStream(working, "wb");
+  if (file == nullptr) {
+    explain(working + ": cannot be created");
+    return false;
+  }
+  bool written = writePatchStream(file, oldData, newData);
+  bool closed = fclose(file) == 0;
+  if (written && closed && platform::PutFileInPlace(working, patchPath)) return true;
+  if (written && closed) explain(patchPath + ": the patch could not be put in place");
+  platform::RemoveFile(working);
+  return false;
+}
+
+}  // namespace
+
+bool makePatchFile(const std::string& patchPath, const std::string& oldPath,
+                   const std::string& newPath) {
+  ByteBuffer oldData;
+  if (!readInput(oldPath, &oldData)) return false;
+  if (oldData.size() == 0) {
+    explain(oldPath + ": an empty old file cannot be the base of a patch");
+    return false;
+  }
+  ByteBuffer newData;
+  if (!readInput(newPath, &newData)) return false;
+  return writePatchFile(patchPath, &oldData, &newData);
+}

@@ -1,0 +1,47 @@
+// The patch maker: a suffix index over the old file, then a greedy scan of
+// the new file for runs of at least kMinMatch bytes that the index's binary
+// search (longestMatch) finds.
+#ifndef FUSELOX_PATCH_PATCH_MAKER_H_
+#define FUSELOX_PATCH_PATCH_MAKER_H_
+
+#include <cstdint>
+#include <string>
+
+#include "patch/suffix_search.h"
+#include "patch/window_filter.h"
+
+class PatchWriter;
+
+struct MatchResult {
+  uint32_t oldOffset;
+  uint32_t literalCount;
+  uint32_t matchLength;  // 0 when no further match
+};
+
+// The next match of newData[from, newSize): the first position k at which
+// longestMatch gives at least kMinMatch bytes, with that match. Windows not
+// in `hits` are passed over: no such match can start there.
+MatchResult findNextMatch(const uint8_t* newData, uint32_t newSize, uint32_t from,
+                          const OldText& old, const WindowHits& hits);
+
+// Writes the records that rebuild newData from the old text.
+void writeRecords(const OldText& old, const WindowHits& hits, const uint8_t* newData,
+                  uint32_t newSize, PatchWriter* writer);
+
+enum class MakeResult { kMade, kEmptyOld, kNoMemory };
+
+// The whole patch (header and records) from old to new. Both buffers are
+// briefly changed while the index is built, and restored.
+MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, uint8_t* newData, uint32_t newSize,
+                     PatchWriter* writer);
+
+// Reads both files and writes the patch through a working file beside
+// `patchPath`, put in place only when complete. False (with the reason
+// explained) on any failure; the patch path is then left as it was.
+bool makePatchFile(const std::string& patchPath, const std::string& oldPath,
+                   const std::string& newPath);
+
+// The working file makePatchFile writes before putting it in place.
+std::string patchWorkingPath(const std::string& patchPath);
+
+#endif  // FUSELOX_PATCH_PATCH_MAKER_H_

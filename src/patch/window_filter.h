@@ -1,0 +1,118 @@
+// A membership test over the old file's windows of kMinMatch bytes. A
+// position of the new file whose window is not in the old file cannot start
+// a copy, so the maker skips its search; "maybe" answers are checked by the
+// exact search. It never answers "no" for a window that occurs.
+#ifndef FUSELOX_PATCH_WINDOW_FILTER_H_
+#define FUSELOX_PATCH_WINDOW_FILTER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "patch/patch_format.h"
+
+// A rolling hash over kMinMatch bytes.
+class WindowHash {
+ public:
+  explicit WindowHash(const uint8_t* window);
+  uint64_t value() const { return value_; }
+  // Moves the window one byte on: `out` leaves it, `in` enters it.
+  void roll(uint8_t out, uint8_t in) { value_ = (value_ - out * kOutFactor) * kBase + in; }
+
+ private:
+  static constexpr uint64_t kBase = 0x100000001B3ull;
+  static constexpr uint64_t kOutFactor = [] {
+    uint64_t f = 1;
+    for (uint32_t i = 1; i < kMinMatch; ++i) f *= kBase;
+    return f;
+  }();
+  uint64_t value_ = 0;
+};
+
+// A Bloom filter whose bits for one window all lie in one cache line, so
+// that a test costs one memory access.
+class WindowFilter {
+ public:
+  // Records every window of data[0, size) in a table of about `bytes`
+  // bytes. False when the memory cannot be had.
+  bool build(const uint8_t* data, size_t size, size_t bytes);
+
+  bool mayContain(uint64_t hash) const {
+    const uint64_t* line = lineOf(hash);
+    uint64_t bits = spread(hash);
+    for (int i = 0; i < kBitsPerWindow; ++i, bits >>= 9) {
+      if (!(line[(bits >> 6) & 7] >> (bits & 63) & 1)) return false;
+    }
+    return true;
+  }
+
+  // Asks for the line of a window that will be tested soon.
+  void prefetch(uint64_t hash) const { __builtin_prefetch(lineOf(hash)); }
+
+ private:
+  static constexpr int kBitsPerWindow = 6;
+  static constexpr size_t kWordsPerLine = 8;
+
+  static uint64_t spread(uint64_t hash) {
+    uint64_t mixed = hash * 0xD6E8FEB86659FD93ull;
+    return mixed ^ (mixed >> 32);
+  }
+
+  const uint64_t* lineOf(uint64_t hash) const { return bits_ + lineStart(hash); }
+
+  uint64_t lineStart(uint64_t hash) const {
+    uint64_t mixed = (hash ^ (hash >> 29)) * 0x9E3779B97F4A7C15ull;
+    return ((mixed >> 32) * lineCount_ >> 32) * kWordsPerLine;
+  }
+
+  void insert(uint64_t hash);
+
+  std::unique_ptr<uint64_t[]> storage_;
+  uint64_t* bits_ = nullptr;  // cache-line aligned within storage_
+  uint64_t lineCount_ = 0;
+};
+
+// Walks the windows of a text in order, asking for each window's line of
+// the filter some steps before it is needed.
+class WindowScan {
+ public:
+  // `windows` >= 1 windows of kMinMatch bytes start in `text`.
+  WindowScan(const WindowFilter& filter, const uint8_t* text, size_t windows);
+  uint64_t hash() const { return ahead_[at_ % kDistance]; }
+  // Moves on to the next window; the last window must not be passed.
+  void next() {
+    ++at_;
+    if (fetched_ < windows_) fetchNext();
+  }
+
+ private:
+  static constexpr size_t kDistance = 16;
+
+  // Hashes the next window not yet fetched and asks for its line.
+  void fetchNext();
+
+  const WindowFilter& filter_;
+  const uint8_t* text_;
+  size_t windows_;
+  size_t at_ = 0;
+  size_t fetched_ = 1;
+  WindowHash rolling_;  // of window fetched_ - 1
+  uint64_t ahead_[kDistance];
+};
+
+// One bit per window of a text: set where the filter may hold the window.
+class WindowHits {
+ public:
+  // Marks the windows of text[0, size); false when memory cannot be had.
+  bool mark(const WindowFilter& filter, const uint8_t* text, size_t size);
+
+  // The first marked window in [from, end), or `end`.
+  size_t next(size_t from, size_t end) const;
+
+  static size_t bytesFor(size_t size) { return (size / 64 + 1) * 8; }
+
+ private:
+  std::unique_ptr<uint64_t[]> bits_;
+};
+
+#endif  // FUSELOX_PATCH_WINDOW_FILTER_H_
