@@ -22,6 +22,15 @@ int verdict(bool ok, const std::string& reason) {
   return ok ? succeed("NOERROR\n") : failWith(reason);
 }
 
+std::string noVariant(const std::string& key, LookupMode mode) {
+  return std::string("no variant of this aircraft has the ") +
+         (mode == kByTitle ? "title" : "texture") + " \"" + key + "\"";
+}
+
+std::string sectionName(const SectionTarget& target) {
+  return target.position < 0 ? "section [" + target.name + "]" : "the variant's section";
+}
+
 enum class Listing { kTextureTitle, kTitle, kTexture };
 
 int dumpVariants(const CommandRequest& request, Listing listing) {
@@ -57,7 +66,8 @@ int changeInAircraft(const CommandRequest& request,
       });
   if (!written)
     return failWith("cannot write aircraft.cfg in " + folder + " (read-only or disk full?)");
-  return verdict(changed, "parameter \"" + request.parameter() + "\" not found in its section");
+  return verdict(changed, "parameter \"" + request.parameter() + "\" not found in " +
+                              sectionName(target) + " (/ADD_MISSING_PARAMETER adds it)");
 }
 
 std::function<bool(const std::string&, SectionTarget*)> variantFinder(const std::string& key,
@@ -65,7 +75,7 @@ std::function<bool(const std::string&, SectionTarget*)> variantFinder(const std:
   return [key, mode](const std::string& text, SectionTarget* target) {
     VariantRecord record = findVariant(text, key, mode);
     if (record.position < 0) {
-      explain(std::string("no variant with that ") + (mode == kByTitle ? "title" : "texture"));
+      explain(noVariant(key, mode));
       return false;
     }
     *target = SectionTarget::variantAt(record.position);
@@ -87,7 +97,10 @@ int readInAircraft(const CommandRequest& request,
   }
   std::vector<std::string> values =
       readParameter(request.parameter(), target, request.showEolComments, text);
-  if (values.empty()) return failWith("parameter \"" + request.parameter() + "\" not found");
+  if (values.empty()) {
+    return failWith("parameter \"" + request.parameter() + "\" not found in " +
+                    sectionName(target));
+  }
   std::string out;
   for (const std::string& value : values) out += value + "\n";
   return succeed(out);
@@ -126,14 +139,15 @@ int handleVerifyTitle(const CommandRequest& request) {
     return failWith("an argument is empty");
   }
   if (!loadAircraftCfgText(request.aircraftFolder(), &text)) return failWith("");
-  return verdict(variantTitleExists(text, request.title()), "no variant with that title");
+  return verdict(variantTitleExists(text, request.title()), noVariant(request.title(), kByTitle));
 }
 
 int handleVerifyTexture(const CommandRequest& request) {
   std::string text;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
   if (!loadAircraftCfgText(request.aircraftFolder(), &text)) return failWith("");
-  return verdict(variantTextureExists(text, request.texture()), "no variant with that texture");
+  return verdict(variantTextureExists(text, request.texture()),
+                 noVariant(request.texture(), kByTexture));
 }
 
 int handleDumpAllTextureTitle(const CommandRequest& request) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cfg/text_file.h"
+#include "cli/result.h"
 #include "platform/platform.h"
 
 const char kTemporaryFileName[] = "fuselox.temp";
@@ -45,11 +46,16 @@ bool copyFileBytes(const std::string& source, const std::string& destination) {
 bool replaceFileContent(const std::string& working, const std::string& target,
                         const std::string& bytes) {
   FILE* out = platform::OpenStream(working, "wb");
-  if (out == nullptr) return false;
+  if (out == nullptr) {
+    explain("cannot create the working file " + working);
+    return false;
+  }
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
   ok = platform::SyncFile(out) && ok;
   ok = std::fclose(out) == 0 && ok;
+  if (!ok) explain("cannot write the working file " + working + " (disk full?)");
   ok = ok && platform::PutFileInPlace(working, target);
+  if (!ok && platform::IsReadOnlyFile(target)) explain(target + " is read-only");
   if (!ok) platform::RemoveFile(working);
   return ok;
 }
@@ -77,7 +83,10 @@ bool rewriteAircraftCfgText(const std::string& folderPath, const std::string& wo
                             const std::function<bool(std::string* text)>& edit) {
   std::string cfg = aircraftCfgIn(folderPath);
   std::string bytes;
-  if (!platform::ReadWholeFile(cfg, &bytes)) return false;
+  if (!platform::ReadWholeFile(cfg, &bytes)) {
+    explain("cannot read " + cfg);
+    return false;
+  }
   TextContent content = decodeText(bytes);
   bool endedWithLineEnd = content.text.empty() || content.text.back() == '\n';
   if (!edit(&content.text)) return false;

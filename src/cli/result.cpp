@@ -21,9 +21,12 @@ void explain(const std::string& reason) {
 }
 
 int failSilently(const std::string& reason) {
+  // One line per run, however many layers report the same failure.
+  static bool written = false;
   explain(reason);
-  if (verbose() && !notedReason().empty()) {
+  if (verbose() && !written && !notedReason().empty()) {
     platform::WriteStderr("fuselox: " + notedReason() + "\n");
+    written = true;
   }
   return 0;
 }

@@ -19,7 +19,8 @@ void explain(const std::string& reason);
 // returns 0.
 int failWith(const std::string& reason);
 
-// As failWith, for the commands whose failure prints no result line.
+// As failWith, for the commands whose failure prints no result line. The
+// reason is written once per run: later calls write nothing.
 int failSilently(const std::string& reason);
 
 #endif  // FUSELOX_CLI_RESULT_H_

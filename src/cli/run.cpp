@@ -31,10 +31,13 @@ int runFuselox(const platform::WideArgs& args) {
   CommandRequest request;
   parseSwitches(&request, args);
   const CommandInfo* command = parseCommand(&request, args);
-  if (command == nullptr) return 0;
+  if (command == nullptr) return failSilently("the command line was not understood");
   if (command->handler == nullptr) {
     printResult(std::string(kVersion) + "\n");
     return 1;
   }
-  return command->handler(request);
+  int result = command->handler(request);
+  // A failure whose handler wrote no reason still gets one line.
+  if (result == 0) failSilently(std::string(command->name) + " failed");
+  return result;
 }

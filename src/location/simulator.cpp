@@ -9,6 +9,9 @@
 namespace {
 
 const char kFsxCfgBelowAppData[] = "Microsoft\\FSX\\fsx.cfg";
+const char kNoSimulatorFolder[] =
+    "the registry value AppPath (HKCU\\Software\\Microsoft\\Microsoft Games\\Flight "
+    "Simulator\\10.0) is missing: the simulator folder is not known";
 
 bool containsText(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -16,7 +19,11 @@ bool containsText(const std::string& text, const char* part) {
 
 }  // namespace
 
-bool readSimulatorFolder(std::string* out) { return platform::ReadSimulatorAppPath(out); }
+bool readSimulatorFolder(std::string* out) {
+  if (platform::ReadSimulatorAppPath(out)) return true;
+  explain(kNoSimulatorFolder);
+  return false;
+}
 
 bool fsxCfgPath(std::string* out) {
   std::string folder;
@@ -69,19 +76,24 @@ std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
 std::vector<SimObjectsPath> loadSimObjectsPaths() {
   std::string cfgPath, simulatorFolder;
   TextContent content;
-  if (!fsxCfgPath(&cfgPath) || !readSimulatorFolder(&simulatorFolder) ||
-      !readTextFile(cfgPath, &content)) {
+  if (!fsxCfgPath(&cfgPath)) {
+    explain("the application-data folder is not known (no AppData shell folder)");
     return {};
   }
-  return parseSimObjectsPaths(content.text, simulatorFolder);
+  if (!readSimulatorFolder(&simulatorFolder)) return {};
+  if (!readTextFile(cfgPath, &content)) {
+    explain("cannot read fsx.cfg at " + cfgPath);
+    return {};
+  }
+  std::vector<SimObjectsPath> paths = parseSimObjectsPaths(content.text, simulatorFolder);
+  if (paths.empty()) explain(cfgPath + " has no SimObjectPaths line in its [Main] section");
+  return paths;
 }
 
 int handlePrintPathFsx(const CommandRequest&) {
   std::string folder;
   if (!readSimulatorFolder(&folder)) {
-    return failWith(
-        "the simulator folder is not in the registry (value AppPath under "
-        "HKCU\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0)");
+    return failWith(kNoSimulatorFolder);
   }
   printResult(folder + "\n");
   return 1;

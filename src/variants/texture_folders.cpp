@@ -17,6 +17,25 @@ bool servesSomeSection(const std::string& folderName, const std::vector<SourceSe
   return false;
 }
 
+bool folderExists(const std::string& folder) {
+  std::vector<std::string> names;
+  return platform::ListFolder(joinPath(folder, "*.*"), &names);
+}
+
+// Deletes each file of `shipped` whose copy in `target` is identical.
+void deleteFilesCopiedTo(const std::string& shipped, const std::string& target) {
+  std::vector<std::string> names;
+  if (!platform::ListFolder(joinPath(shipped, "*.*"), &names)) return;
+  for (const std::string& name : names) {
+    std::string original, copy;
+    if (isDotEntry(name) || !platform::ReadWholeFile(joinPath(shipped, name), &original) ||
+        !platform::ReadWholeFile(joinPath(target, name), &copy) || original != copy) {
+      continue;
+    }
+    platform::RemoveFile(joinPath(shipped, name));
+  }
+}
+
 }  // namespace
 
 std::string folderOfPath(const std::string& path) {
@@ -61,9 +80,16 @@ void installTextureFolders(const std::string& sourceFile, const std::string& air
     std::string shipped = joinPath(sourceFolder, name);
     std::string target = joinPath(aircraftFolderPath, lastPathComponent(name));
     // An existing folder is the user's: it is never written into.
-    if (platform::CreateFolder(target)) copyFolderFiles(target, shipped);
+    bool created = platform::CreateFolder(target);
+    bool copied = created && copyFolderFiles(target, shipped);
     if (deleteShipped) {
-      deleteFolderFiles(shipped);
+      // After a failed copy (a full disk, say) only the shipped files that
+      // reached the aircraft whole may go: the rest would be lost.
+      if (created && !copied) {
+        deleteFilesCopiedTo(shipped, target);
+      } else if (copied || folderExists(target)) {
+        deleteFolderFiles(shipped);
+      }
       platform::RemoveFolder(shipped);
     }
   }

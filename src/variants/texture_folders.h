@@ -13,7 +13,9 @@
 // (after its last ".") equals a section's texture value ignoring case into
 // the aircraft folder, unless a folder of that name exists there already.
 // With deleteShipped, each matching shipped folder's files and the folder
-// are deleted afterwards. Nothing is reported.
+// are deleted afterwards; when its copy failed, only the files that were
+// copied whole, and nothing when no target folder exists. Nothing is
+// reported.
 void installTextureFolders(const std::string& sourceFile, const std::string& aircraftFolderPath,
                            const std::vector<SourceSection>& sections, bool deleteShipped);
 

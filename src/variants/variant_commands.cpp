@@ -88,8 +88,8 @@ int removeVariant(const CommandRequest& request, const std::string& key, LookupM
   bool exists = mode == kByTitle ? variantTitleExists(text, key) : variantTextureExists(text, key);
   VariantRecord variant = findVariant(text, key, mode);
   if (!exists || variant.position < 0) {
-    return failWith(std::string("no variant with that ") +
-                    (mode == kByTitle ? "title" : "texture"));
+    return failWith(std::string("no variant of this aircraft has the ") +
+                    (mode == kByTitle ? "title" : "texture") + " \"" + key + "\"");
   }
   if (request.removalDeleteTextureFolder) {
     std::vector<std::string> lines = splitLines(text);
