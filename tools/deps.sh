@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libdivsufsort-dev python3 man-db unzip)
 if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine64)
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -26,14 +26,39 @@ std::string Narrow(const wchar_t* wide, size_t length) {
   return narrow;
 }
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
-
-// The file a symbolic link finally names, or the path itself.
-std::wstring FinalPath(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return path;
+// Win32 takes a reserved device name (CON, NUL, COM1 ..., with any extension)
+// in any folder as that device: reading CON waits for the console, and
+// writing NUL reports success for data thrown away. The program only ever
+// means files, and the POSIX build sees no devices, so such a name is refused.
+bool NamesDevice(const std::string& path) {
+  size_t start = path.find_last_of("\\/:");
+  std::string name = path.substr(start == std::string::npos ? 0 : start + 1);
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
+  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
+      name == "CONOUT$") {
+    return true;
+  }
+  // COM1 to COM9 and LPT1 to LPT9, also with the Latin-1 superscripts 1, 2, 3.
+  const std::string digits = "123456789\xB9\xB2\xB3";
+  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+         digits.find(name[3]) != std::string::npos;
+}
+
+// A path the program may hand to Win32: not empty and not a device.
+bool Usable(const std::string& path) { return !path.empty() && !NamesDevice(path); }
+
+DWORD Attributes(const std::string& path) {
+  return Usable(path) ? GetFileAttributesW(Widen(path).c_str()) : INVALID_FILE_ATTRIBUTES;
+}
+
+// The file a path finally names through any symbolic links, or the path
+// itself. Asked of every existing path: a link Wine maps from the host does
+// not show as a reparse point.
+std::wstring FinalPath(const std::wstring& path) {
   HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return path;
@@ -103,7 +128,7 @@ bool ReadRoamingAppDataFolder(std::string* out) {
 }
 
 FILE* OpenStream(const std::string& path, const char* binary_mode) {
-  if (path.empty()) return nullptr;
+  if (!Usable(path)) return nullptr;
   return _wfopen(Widen(path).c_str(), Widen(binary_mode).c_str());
 }
 
@@ -121,35 +146,33 @@ bool ReadWholeFile(const std::string& path, std::string* data) {
 
 bool FileExists(const std::string& path) {
   DWORD attributes = Attributes(path);
-  return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
-         !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsReadOnlyFile(const std::string& path) {
   DWORD attributes = Attributes(path);
-  return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & FILE_ATTRIBUTE_READONLY);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 bool SyncFile(FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 
 bool PutFileInPlace(const std::string& working, const std::string& target) {
-  if (IsReadOnlyFile(target)) return false;
+  if (!Usable(working) || !Usable(target) || IsReadOnlyFile(target)) return false;
   std::wstring to = FinalPath(Widen(target));
   return MoveFileExW(Widen(working).c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool RemoveFile(const std::string& path) {
-  return !path.empty() && DeleteFileW(Widen(path).c_str()) != 0;
+  return Usable(path) && DeleteFileW(Widen(path).c_str()) != 0;
 }
 
 bool CreateFolder(const std::string& path) {
-  return !path.empty() && CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
+  return Usable(path) && CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
 }
 
 bool RemoveFolder(const std::string& path) {
-  return !path.empty() && RemoveDirectoryW(Widen(path).c_str()) != 0;
+  return Usable(path) && RemoveDirectoryW(Widen(path).c_str()) != 0;
 }
 
 bool SameExistingFile(const std::string& a, const std::string& b) {
@@ -163,7 +186,7 @@ bool SameExistingFile(const std::string& a, const std::string& b) {
     return ok;
   };
   BY_HANDLE_FILE_INFORMATION ia, ib;
-  return !a.empty() && !b.empty() && identify(a, &ia) && identify(b, &ib) &&
+  return Usable(a) && Usable(b) && identify(a, &ia) && identify(b, &ib) &&
          ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The Windows build's tests under Wine, in one real Wine prefix made for the
+# run: the unit tests, the end-to-end tests and the differential check
+# against the POSIX build.
+# Usage: tests/wine/run_all.sh BUILD_WINDOWS_DIR POSIX_PROGRAM
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/prefix.sh"
+build=$1
+posix=$2
+step() {
+  local started=$SECONDS
+  echo "== $1"
+  "${@:2}"
+  echo "== $1: $((SECONDS - started)) s"
+}
+# One file to ship: the program may import only DLLs every Windows has.
+only_system_dlls() {
+  local dlls
+  dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p')
+  echo "$1 imports:" $dlls
+  if grep -viqE '^(kernel32|msvcrt|advapi32|shell32|user32|ntdll|api-ms-win-.*)\.dll$' <<<"$dlls"; then
+    echo "$1 needs a DLL that is not part of Windows" >&2
+    return 1
+  fi
+}
+step "imports of fuselox.exe" only_system_dlls "$build/fuselox.exe"
+step "Wine prefix" wine_prefix_ensure
+step "unit tests under Wine" bash "$here/unit.sh" "$build/tests/unit_tests.exe"
+step "end-to-end tests under Wine" bash "$here/e2e.sh" "$build/fuselox.exe"
+step "differential check" bash "$here/differential.sh" "$posix" "$build/fuselox.exe"
