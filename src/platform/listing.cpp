@@ -47,6 +47,24 @@ bool NameMatchesPattern(const std::string& name, const std::string& pattern) {
   return false;
 }
 
+bool NamesDevice(const std::string& path) {
+  size_t start = path.find_last_of("\\/:");
+  std::string name = path.substr(start == std::string::npos ? 0 : start + 1);
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
+      name == "CONOUT$") {
+    return true;
+  }
+  // COM1 to COM9 and LPT1 to LPT9, also with the Latin-1 superscripts 1, 2, 3.
+  const std::string digits = "123456789\xB9\xB2\xB3";
+  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+         digits.find(name[3]) != std::string::npos;
+}
+
 void SortListing(std::vector<std::string>* names) {
   auto rank = [](const std::string& s) { return s == "." ? 0 : s == ".." ? 1 : 2; };
   std::sort(names->begin(), names->end(), [&](const std::string& a, const std::string& b) {

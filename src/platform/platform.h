@@ -77,6 +77,13 @@ bool ListFolder(const std::string& pattern, std::vector<std::string>* names);
 // both targets (listing.cpp) so that they agree.
 bool NameMatchesPattern(const std::string& name, const std::string& pattern);
 
+// True when the path's last component is a reserved Windows device name
+// (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9, with any extension).
+// Win32 would take such a name in any folder as the device (reading CON waits
+// for the console; writing NUL throws the data away), so both targets refuse
+// to open, create or delete it: the program only ever means files.
+bool NamesDevice(const std::string& path);
+
 // Sorts names as a listing returns them. Shared by both targets.
 void SortListing(std::vector<std::string>* names);
 

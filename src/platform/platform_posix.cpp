@@ -136,6 +136,24 @@ std::string ResolveComponent(const std::string& folder, const std::string& compo
   return best.empty() ? exact : best;
 }
 
+// A path component as Win32 normalises it: a single trailing "." goes from
+// every component, and all trailing dots and spaces from the last one; "."
+// and ".." stay.
+std::string WindowsComponent(std::string component, bool last) {
+  if (component == "." || component == "..") return component;
+  if (last) {
+    size_t end = component.find_last_not_of(". ");
+    return end == std::string::npos ? component : component.substr(0, end + 1);
+  }
+  bool singleDot =
+      component.size() >= 2 && component.back() == '.' && component[component.size() - 2] != '.';
+  if (singleDot) component.pop_back();
+  return component;
+}
+
+// A path the program may hand to the system: not empty and not a device.
+bool Usable(const std::string& path) { return !path.empty() && !NamesDevice(path); }
+
 // Maps a Windows-form or host path to the host path it names.
 std::string HostPath(const std::string& path) {
   std::string host;
@@ -154,7 +172,12 @@ std::string HostPath(const std::string& path) {
   while (i <= path.size()) {
     size_t end = i;
     while (end < path.size() && !IsSeparator(path[end])) ++end;
-    if (end > i) host += "/" + ResolveComponent(host, path.substr(i, end - i));
+    if (end > i) {
+      size_t next = end;
+      while (next < path.size() && IsSeparator(path[next])) ++next;
+      std::string component = WindowsComponent(path.substr(i, end - i), next >= path.size());
+      host += "/" + ResolveComponent(host, component);
+    }
     i = end + 1;
   }
   return host.empty() ? "/" : host;
@@ -293,7 +316,7 @@ bool ReadRoamingAppDataFolder(std::string* out) {
 }
 
 FILE* OpenStream(const std::string& path, const char* binary_mode) {
-  if (path.empty()) return nullptr;
+  if (!Usable(path)) return nullptr;
   std::string host = HostPath(path);
   struct stat st;
   // A folder opens as a stream on POSIX but not on Windows.
@@ -315,17 +338,18 @@ bool ReadWholeFile(const std::string& path, std::string* data) {
 
 bool FileExists(const std::string& path) {
   struct stat st;
-  return !path.empty() && stat(HostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return Usable(path) && stat(HostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool IsReadOnlyFile(const std::string& path) {
   struct stat st;
-  return !path.empty() && stat(HostPath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
+  return Usable(path) && stat(HostPath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 
 bool SyncFile(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 
 bool PutFileInPlace(const std::string& working, const std::string& target) {
+  if (!Usable(working) || !Usable(target)) return false;
   std::string from = HostPath(working);
   std::string to = HostPath(target);
   struct stat st;
@@ -351,20 +375,20 @@ bool PutFileInPlace(const std::string& working, const std::string& target) {
 }
 
 bool RemoveFile(const std::string& path) {
-  return !path.empty() && unlink(HostPath(path).c_str()) == 0;
+  return Usable(path) && unlink(HostPath(path).c_str()) == 0;
 }
 
 bool CreateFolder(const std::string& path) {
-  return !path.empty() && mkdir(HostPath(path).c_str(), 0777) == 0;
+  return Usable(path) && mkdir(HostPath(path).c_str(), 0777) == 0;
 }
 
 bool RemoveFolder(const std::string& path) {
-  return !path.empty() && rmdir(HostPath(path).c_str()) == 0;
+  return Usable(path) && rmdir(HostPath(path).c_str()) == 0;
 }
 
 bool SameExistingFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
-  return !a.empty() && !b.empty() && stat(HostPath(a).c_str(), &sa) == 0 &&
+  return Usable(a) && Usable(b) && stat(HostPath(a).c_str(), &sa) == 0 &&
          stat(HostPath(b).c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 

@@ -26,28 +26,6 @@ std::string Narrow(const wchar_t* wide, size_t length) {
   return narrow;
 }
 
-// Win32 takes a reserved device name (CON, NUL, COM1 ..., with any extension)
-// in any folder as that device: reading CON waits for the console, and
-// writing NUL reports success for data thrown away. The program only ever
-// means files, and the POSIX build sees no devices, so such a name is refused.
-bool NamesDevice(const std::string& path) {
-  size_t start = path.find_last_of("\\/:");
-  std::string name = path.substr(start == std::string::npos ? 0 : start + 1);
-  name = name.substr(0, name.find('.'));
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
-      name == "CONOUT$") {
-    return true;
-  }
-  // COM1 to COM9 and LPT1 to LPT9, also with the Latin-1 superscripts 1, 2, 3.
-  const std::string digits = "123456789\xB9\xB2\xB3";
-  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
-         digits.find(name[3]) != std::string::npos;
-}
-
 // A path the program may hand to Win32: not empty and not a device.
 bool Usable(const std::string& path) { return !path.empty() && !NamesDevice(path); }
 

@@ -46,6 +46,17 @@ class AircraftLookupTest(PrefixTest):
                        b"C:\\FSX\\SIMOBJECTS\\AIRPLANES\\c172\\\n", 1)
         self.assertRun(["VERIFY_AIRCRAFT", "c172"], b"NOERROR\n", 1)
 
+    def test_trailing_dots_and_spaces_go_as_on_windows(self):
+        self.assertRun(["PRINT_PATH_AIRCRAFT", "C172."],
+                       b"C:\\FSX\\SIMOBJECTS\\AIRPLANES\\C172.\\\n", 1)
+        write(os.path.join(self.p.root, "add.txt"), b"x=1\r\n")
+        self.assertRun(["APPEND_TEXT", "C172", "add.txt. "], b"NOERROR", 1)
+
+    def test_device_names_are_never_files(self):
+        write(os.path.join(self.p.root, "nul.txt"), b"[fltsim.0]\r\n")
+        self.assertRun(["APPEND_TEXT", "C172", "NUL.txt"], b"ERROR\n", 0)
+        self.assertRun(["APPEND_TEXT", "C172", "con"], b"ERROR\n", 0)
+
     def test_empty_or_unknown_name_is_an_error(self):
         self.assertRun(["PRINT_PATH_AIRCRAFT", ""], b"ERROR\n", 0)
         self.assertRun(["PRINT_PATH_AIRCRAFT", "B737"], b"ERROR\n", 0)

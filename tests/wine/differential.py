@@ -129,13 +129,11 @@ SCENARIOS = [
         files=aircraft()),
     Scenario("device names as output files", [
         ["BINPATCH_MAKE", "old.bin", "new.bin", "NUL.patch"]],
-        files={"C:\\work\\old.bin": OLD_BIN, "C:\\work\\new.bin": NEW_BIN},
-        known="POSIX writes a file named NUL.patch, Windows refuses a device name"),
+        files={"C:\\work\\old.bin": OLD_BIN, "C:\\work\\new.bin": NEW_BIN}),
     Scenario("trailing dots in names", [
         ["PRINT_PATH_AIRCRAFT", "C172."], ["VERIFY_TITLE", "C172.", "Cessna Red"],
         ["APPEND_TEXT", "C172", "add.txt."]],
-        files=with_files(aircraft(), {"C:\\work\\add.txt": b"[x]\r\n"}),
-        known="Win32 drops trailing dots (and a last component's trailing spaces); POSIX keeps them"),
+        files=with_files(aircraft(), {"C:\\work\\add.txt": b"[x]\r\n"})),
     Scenario("two folders differing only in case", [
         ["PRINT_PATH_AIRCRAFT", "c172"], ["DUMP_ALL_TITLE", "c172"], ["DUMP_ALL_TITLE", "C172"],
         ["DUMP_ALL_AIRCRAFT"]],

@@ -34,3 +34,16 @@ TEST(SortListing, DotsFirstThenIgnoringCaseThenBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NamesDevice, RecognisesReservedNamesInAnyFolder) {
+  for (const char* path : {"NUL", "c:\\x\\con.txt", "dir/Aux", "COM1.patch", "lpt9", "PRN .x"}) {
+    EXPECT_TRUE(platform::NamesDevice(path)) << path;
+  }
+  for (const char* path : {"NULL", "COM10", "COM0", "con\\file", "x\\", "texture.CON", ""}) {
+    EXPECT_FALSE(platform::NamesDevice(path)) << path;
+  }
+}
+
+}  // namespace
