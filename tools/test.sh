@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Fuselox and runs every test: unit tests and end-to-end tests of the
-# POSIX build, then the Windows cross build.
+# Builds Fuselox and runs every test: unit, end-to-end and reliability tests
+# of the POSIX build; the Windows cross build under Wine; the sanitizer run
+# and bounded fuzzing; the packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh windows
@@ -16,3 +17,5 @@ cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 cmake --build build-windows -j"$(nproc)"
 bash tests/wine/run_all.sh build-windows build/fuselox
 echo "Windows build: build-windows/fuselox.exe (build and Wine tests $((SECONDS - started)) s)"
+bash tools/reliability.sh
+bash tools/package.sh
