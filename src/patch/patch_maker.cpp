@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "cli/result.h"
 #include "patch/md5.h"
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr size_t kPatchStreamBuffer = 1 << 16;
+// Memory the program takes besides its data: code, libraries, stacks.
+constexpr size_t kProgramRoom = 4 << 20;
 
 // Searches at the next candidate positions run side by side; the first
 // position's outcome decides, later ones are dropped when it succeeds.
@@ -57,16 +60,59 @@ class SearchQueue {
 
 }  // namespace
 
+namespace {
+
+// The windows of the new file that may start a match, in order: from the
+// marks while they last, then tested against the filter as they come.
+class Candidates {
+ public:
+  Candidates(const uint8_t* newData, uint32_t end, const ScanFilter& filter)
+      : newData_(newData), end_(end), filter_(filter) {}
+
+  // The first candidate at or after `at`, or the end.
+  uint32_t next(uint32_t at) {
+    uint32_t marked = static_cast<uint32_t>(filter_.hits.marked());
+    if (at < marked) {
+      uint32_t stop = marked < end_ ? marked : end_;
+      at = static_cast<uint32_t>(filter_.hits.next(at, stop));
+      if (at < stop) return at;
+    }
+    for (; at < end_; ++at) {
+      moveScanTo(at);
+      if (filter_.filter.mayContain(scan_->hash())) return at;
+    }
+    return end_;
+  }
+
+ private:
+  void moveScanTo(uint32_t at) {
+    if (!scan_) {
+      scan_.emplace(filter_.filter, newData_ + at, end_ - at);
+      scanAt_ = at;
+    }
+    for (; scanAt_ < at; ++scanAt_) scan_->next();
+  }
+
+  const uint8_t* newData_;
+  uint32_t end_;
+  const ScanFilter& filter_;
+  std::optional<WindowScan> scan_;
+  uint32_t scanAt_ = 0;
+};
+
+}  // namespace
+
 MatchResult findNextMatch(const uint8_t* newData, uint32_t newSize, uint32_t from,
-                          const OldText& old, const WindowHits& hits) {
+                          const OldText& old, const ScanFilter& filter) {
   uint32_t length = newSize - from;
   MatchResult none = {0, length, 0};
   // Shorter targets cannot hold a match of kMinMatch bytes.
   if (length < kMinMatch || old.size < kMinMatch) return none;
   uint32_t end = newSize - kMinMatch + 1;
+  Candidates candidates(newData, end, filter);
   SearchQueue queue;
   for (uint32_t at = from;;) {
-    for (; queue.hasRoom() && (at = static_cast<uint32_t>(hits.next(at, end))) < end; ++at) {
+    for (; queue.hasRoom() && (at = candidates.next(at)) < end; ++at) {
       queue.add(&old, newData + at, newSize - at, at - from);
     }
     if (queue.empty()) return none;
@@ -76,11 +122,11 @@ MatchResult findNextMatch(const uint8_t* newData, uint32_t newSize, uint32_t fro
   }
 }
 
-void writeRecords(const OldText& old, const WindowHits& hits, const uint8_t* newData,
+void writeRecords(const OldText& old, const ScanFilter& filter, const uint8_t* newData,
                   uint32_t newSize, PatchWriter* writer) {
   uint32_t p = 0;
   while (p < newSize) {
-    MatchResult m = findNextMatch(newData, newSize, p, old, hits);
+    MatchResult m = findNextMatch(newData, newSize, p, old, filter);
     if (m.literalCount > 0) writer->writeLiteral(newData + p, m.literalCount);
     if (m.matchLength == 0) return;
     writer->writeCopy(newData + p + m.literalCount, m.oldOffset, m.matchLength);
@@ -102,39 +148,45 @@ std::string md5OfFlipped(const uint8_t* flipped, size_t size) {
   return checksum.finishHex();
 }
 
-// What the scan needs besides the index: the new file's windows that may
-// occur in the old file, and the old file's digest.
+// The filter's share of the memory: about a byte per byte of the old file
+// (the rest goes to the data, the index and the program itself), less what
+// the hits map takes.
+size_t filterBudget(uint32_t oldSize, uint32_t newSize) {
+  size_t others = WindowHits::bytesFor(newSize) + kProgramRoom;
+  return oldSize > 2 * others ? oldSize - others : oldSize / 2;
+}
+
+// What the scan needs besides the index.
 struct ScanPlan {
-  WindowHits hits;
+  ScanFilter filter;
   std::string oldDigest;
   bool ready = false;
 };
 
-// Runs while the index is built, so it sees the old file flipped. The new
-// file is flipped alike for the while, which leaves window membership as it
-// is. The filter gets the old file's memory budget less the hits map's.
-void planScan(const uint8_t* flippedOld, uint32_t oldSize, uint8_t* newData, uint32_t newSize,
-              ScanPlan* plan) {
-  size_t hitsBytes = WindowHits::bytesFor(newSize);
-  size_t filterBytes = oldSize > 2 * hitsBytes ? oldSize - hitsBytes : oldSize / 2;
-  WindowFilter filter;
-  flipBytes(newData, newSize);
-  plan->ready =
-      filter.build(flippedOld, oldSize, filterBytes) && plan->hits.mark(filter, newData, newSize);
-  flipBytes(newData, newSize);
+// Runs while the index is built, so it sees the old file flipped; the
+// filter is given its bytes as they were. It marks the new file's windows
+// until the index is done, so that the scan need not test those.
+void planScan(const uint8_t* flippedOld, uint32_t oldSize, const uint8_t* newData, uint32_t newSize,
+              const std::atomic<bool>& indexBuilt, ScanPlan* plan) {
+  size_t filterBytes = filterBudget(oldSize, newSize);
+  plan->ready = plan->filter.filter.build(flippedOld, oldSize, filterBytes, kIndexFlip) &&
+                plan->filter.hits.allocate(newSize);
   plan->oldDigest = md5OfFlipped(flippedOld, oldSize);
+  if (plan->ready) plan->filter.hits.mark(plan->filter.filter, newData, newSize, indexBuilt);
 }
 
 }  // namespace
 
-MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, uint8_t* newData, uint32_t newSize,
+MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, const uint8_t* newData, uint32_t newSize,
                      PatchWriter* writer) {
   if (oldSize == 0) return MakeResult::kEmptyOld;
   int32_t n = static_cast<int32_t>(oldSize);
   std::unique_ptr<int32_t[]> index(new (std::nothrow) int32_t[oldSize]);
   if (index == nullptr) return MakeResult::kNoMemory;
   ScanPlan plan;
-  auto planWhileIndexing = [&] { planScan(oldData, oldSize, newData, newSize, &plan); };
+  auto planWhileIndexing = [&](const std::atomic<bool>& indexBuilt) {
+    planScan(oldData, oldSize, newData, newSize, indexBuilt, &plan);
+  };
   if (!buildSuffixIndex(oldData, index.get(), n, planWhileIndexing) || !plan.ready) {
     return MakeResult::kNoMemory;
   }
@@ -142,7 +194,7 @@ MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, uint8_t* newData, uint3
   if (!tree.build(oldData, index.get(), oldSize)) return MakeResult::kNoMemory;
   writer->writeHeader(plan.oldDigest, oldSize, newSize);
   OldText old = {oldData, index.get(), oldSize, &tree};
-  writeRecords(old, plan.hits, newData, newSize, writer);
+  writeRecords(old, plan.filter, newData, newSize, writer);
   return MakeResult::kMade;
 }
 

@@ -18,21 +18,28 @@ struct MatchResult {
   uint32_t matchLength;  // 0 when no further match
 };
 
+// What tells the scan where a match may start: the filter of the old
+// file's windows, and the new file's windows already tested against it.
+struct ScanFilter {
+  WindowFilter filter;
+  WindowHits hits;
+};
+
 // The next match of newData[from, newSize): the first position k at which
-// longestMatch gives at least kMinMatch bytes, with that match. Windows not
-// in `hits` are passed over: no such match can start there.
+// longestMatch gives at least kMinMatch bytes, with that match. Windows the
+// filter rules out are passed over: no such match can start there.
 MatchResult findNextMatch(const uint8_t* newData, uint32_t newSize, uint32_t from,
-                          const OldText& old, const WindowHits& hits);
+                          const OldText& old, const ScanFilter& filter);
 
 // Writes the records that rebuild newData from the old text.
-void writeRecords(const OldText& old, const WindowHits& hits, const uint8_t* newData,
+void writeRecords(const OldText& old, const ScanFilter& filter, const uint8_t* newData,
                   uint32_t newSize, PatchWriter* writer);
 
 enum class MakeResult { kMade, kEmptyOld, kNoMemory };
 
-// The whole patch (header and records) from old to new. Both buffers are
+// The whole patch (header and records) from old to new. The old buffer is
 // briefly changed while the index is built, and restored.
-MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, uint8_t* newData, uint32_t newSize,
+MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, const uint8_t* newData, uint32_t newSize,
                      PatchWriter* writer);
 
 // Reads both files and writes the patch through a working file beside

@@ -2,8 +2,15 @@
 
 #include <new>
 
-WindowHash::WindowHash(const uint8_t* window) {
-  for (uint32_t i = 0; i < kMinMatch; ++i) value_ = value_ * kBase + window[i];
+namespace {
+
+// How many windows are marked between two looks at the stop flag.
+constexpr size_t kStopCheckInterval = 1 << 16;
+
+}  // namespace
+
+WindowHash::WindowHash(const uint8_t* window, uint8_t mask) {
+  for (uint32_t i = 0; i < kMinMatch; ++i) value_ = value_ * kBase + (window[i] ^ mask);
 }
 
 void WindowFilter::insert(uint64_t hash) {
@@ -12,7 +19,7 @@ void WindowFilter::insert(uint64_t hash) {
   for (int i = 0; i < kBitsPerWindow; ++i, bits >>= 9) line[(bits >> 6) & 7] |= 1ull << (bits & 63);
 }
 
-bool WindowFilter::build(const uint8_t* data, size_t size, size_t bytes) {
+bool WindowFilter::build(const uint8_t* data, size_t size, size_t bytes, uint8_t mask) {
   lineCount_ = bytes / (kWordsPerLine * 8) + 1;
   storage_.reset(new (std::nothrow) uint64_t[(lineCount_ + 1) * kWordsPerLine]());
   if (storage_ == nullptr) return false;
@@ -20,16 +27,18 @@ bool WindowFilter::build(const uint8_t* data, size_t size, size_t bytes) {
   bits_ = storage_.get() + ((64 - address % 64) % 64) / 8;
   if (size < kMinMatch) return true;
   size_t windows = size - kMinMatch + 1;
-  WindowScan scan(*this, data, windows);
+  WindowScan scan(*this, data, windows, mask);
   for (size_t i = 0;; ++i) {
-    insert(scan.hash());
+    // Runs of one byte repeat their window; it is recorded once.
+    if (i == 0 || scan.hash() != scan.previousHash()) insert(scan.hash());
     if (i + 1 == windows) return true;
     scan.next();
   }
 }
 
-WindowScan::WindowScan(const WindowFilter& filter, const uint8_t* text, size_t windows)
-    : filter_(filter), text_(text), windows_(windows), rolling_(text) {
+WindowScan::WindowScan(const WindowFilter& filter, const uint8_t* text, size_t windows,
+                       uint8_t mask)
+    : filter_(filter), text_(text), windows_(windows), mask_(mask), rolling_(text, mask) {
   ahead_[0] = rolling_.value();
   filter_.prefetch(ahead_[0]);
   while (fetched_ < windows_ && fetched_ < kDistance) fetchNext();
@@ -37,23 +46,35 @@ WindowScan::WindowScan(const WindowFilter& filter, const uint8_t* text, size_t w
 
 void WindowScan::fetchNext() {
   size_t leaving = fetched_ - 1;
-  rolling_.roll(text_[leaving], text_[leaving + kMinMatch]);
-  ahead_[fetched_ % kDistance] = rolling_.value();
-  filter_.prefetch(rolling_.value());
+  rolling_.roll(text_[leaving] ^ mask_, text_[leaving + kMinMatch] ^ mask_);
+  uint64_t hash = rolling_.value();
+  if (hash != ahead_[leaving % kRing]) filter_.prefetch(hash);
+  ahead_[fetched_ % kRing] = hash;
   ++fetched_;
 }
 
-bool WindowHits::mark(const WindowFilter& filter, const uint8_t* text, size_t size) {
+bool WindowHits::allocate(size_t size) {
   bits_.reset(new (std::nothrow) uint64_t[bytesFor(size) / 8]());
-  if (bits_ == nullptr) return false;
-  if (size < kMinMatch) return true;
+  return bits_ != nullptr;
+}
+
+void WindowHits::mark(const WindowFilter& filter, const uint8_t* text, size_t size,
+                      const std::atomic<bool>& stop) {
+  if (size < kMinMatch) return;
   size_t windows = size - kMinMatch + 1;
   WindowScan scan(filter, text, windows);
+  bool hit = false;
   for (size_t i = 0;; ++i) {
-    if (filter.mayContain(scan.hash())) bits_[i / 64] |= 1ull << (i % 64);
-    if (i + 1 == windows) return true;
+    if (i % kStopCheckInterval == 0 && stop.load(std::memory_order_relaxed)) {
+      marked_ = i;
+      return;
+    }
+    if (i == 0 || scan.hash() != scan.previousHash()) hit = filter.mayContain(scan.hash());
+    if (hit) bits_[i / 64] |= 1ull << (i % 64);
+    if (i + 1 == windows) break;
     scan.next();
   }
+  marked_ = windows;
 }
 
 size_t WindowHits::next(size_t from, size_t end) const {

@@ -5,6 +5,7 @@
 #ifndef FUSELOX_PATCH_WINDOW_FILTER_H_
 #define FUSELOX_PATCH_WINDOW_FILTER_H_
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -14,7 +15,8 @@
 // A rolling hash over kMinMatch bytes.
 class WindowHash {
  public:
-  explicit WindowHash(const uint8_t* window);
+  // Hashes window[i] ^ mask for each byte.
+  WindowHash(const uint8_t* window, uint8_t mask);
   uint64_t value() const { return value_; }
   // Moves the window one byte on: `out` leaves it, `in` enters it.
   void roll(uint8_t out, uint8_t in) { value_ = (value_ - out * kOutFactor) * kBase + in; }
@@ -33,9 +35,9 @@ class WindowHash {
 // that a test costs one memory access.
 class WindowFilter {
  public:
-  // Records every window of data[0, size) in a table of about `bytes`
-  // bytes. False when the memory cannot be had.
-  bool build(const uint8_t* data, size_t size, size_t bytes);
+  // Records every window of data[0, size), each byte taken XOR `mask`, in a
+  // table of about `bytes` bytes. False when the memory cannot be had.
+  bool build(const uint8_t* data, size_t size, size_t bytes, uint8_t mask);
 
   bool mayContain(uint64_t hash) const {
     const uint64_t* line = lineOf(hash);
@@ -76,9 +78,12 @@ class WindowFilter {
 // the filter some steps before it is needed.
 class WindowScan {
  public:
-  // `windows` >= 1 windows of kMinMatch bytes start in `text`.
-  WindowScan(const WindowFilter& filter, const uint8_t* text, size_t windows);
-  uint64_t hash() const { return ahead_[at_ % kDistance]; }
+  // `windows` >= 1 windows of kMinMatch bytes start in `text`; each byte
+  // is taken XOR `mask`.
+  WindowScan(const WindowFilter& filter, const uint8_t* text, size_t windows, uint8_t mask = 0);
+  uint64_t hash() const { return ahead_[at_ % kRing]; }
+  // The hash of the window before; not for the first window.
+  uint64_t previousHash() const { return ahead_[(at_ - 1) % kRing]; }
   // Moves on to the next window; the last window must not be passed.
   void next() {
     ++at_;
@@ -87,6 +92,7 @@ class WindowScan {
 
  private:
   static constexpr size_t kDistance = 16;
+  static constexpr size_t kRing = 2 * kDistance;  // keeps the previous window too
 
   // Hashes the next window not yet fetched and asks for its line.
   void fetchNext();
@@ -94,25 +100,37 @@ class WindowScan {
   const WindowFilter& filter_;
   const uint8_t* text_;
   size_t windows_;
+  uint8_t mask_;
   size_t at_ = 0;
   size_t fetched_ = 1;
   WindowHash rolling_;  // of window fetched_ - 1
-  uint64_t ahead_[kDistance];
+  uint64_t ahead_[kRing];
 };
 
-// One bit per window of a text: set where the filter may hold the window.
+// One bit per window of a text, set where the filter may hold the window.
+// Marking runs alongside the index and may be stopped before the end; the
+// windows past the marked ones are then tested by the scan itself.
 class WindowHits {
  public:
-  // Marks the windows of text[0, size); false when memory cannot be had.
-  bool mark(const WindowFilter& filter, const uint8_t* text, size_t size);
+  // False when the memory cannot be had.
+  bool allocate(size_t size);
 
-  // The first marked window in [from, end), or `end`.
+  // Marks the windows of text[0, size) in order, until all are marked or
+  // `stop` is set.
+  void mark(const WindowFilter& filter, const uint8_t* text, size_t size,
+            const std::atomic<bool>& stop);
+
+  // How many windows, from the first, are marked.
+  size_t marked() const { return marked_; }
+
+  // The first marked window in [from, end), or `end`; end <= marked().
   size_t next(size_t from, size_t end) const;
 
   static size_t bytesFor(size_t size) { return (size / 64 + 1) * 8; }
 
  private:
   std::unique_ptr<uint64_t[]> bits_;
+  size_t marked_ = 0;
 };
 
 #endif  // FUSELOX_PATCH_WINDOW_FILTER_H_

@@ -105,6 +105,19 @@ TEST_F(BinpatchMake, LeavesAnExistingPatchAloneOnFailure) {
   EXPECT_FALSE(folder_.exists("patch.bin.temp"));
 }
 
+TEST_F(BinpatchMake, RefusesFilesTheFormatCannotDescribe) {
+  folder_.write("huge.bin", "");
+  std::filesystem::resize_file(folder_.path("huge.bin"), uintmax_t{1} << 31);  // sparse
+  for (const char* huge : {"old", "new"}) {
+    bool oldIsHuge = std::string(huge) == "old";
+    Outcome outcome =
+        make(oldIsHuge ? "huge.bin" : "old.bin", oldIsHuge ? "new.bin" : "huge.bin", "patch.bin");
+    EXPECT_EQ(0, outcome.exitCode) << huge;
+    EXPECT_EQ("ERROR\n", outcome.output) << huge;
+    EXPECT_FALSE(folder_.exists("patch.bin")) << huge;
+  }
+}
+
 TEST(BinpatchApply, RefusesMissingArgumentsAndPatches) {
   ScratchFolder folder;
   CommandRequest request;

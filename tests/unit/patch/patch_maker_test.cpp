@@ -11,6 +11,8 @@
 
 namespace {
 
+const IndexSideWork kNoSideWork = [](const std::atomic<bool>&) {};
+
 const std::string kAlphabet30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";
 
 std::string hexOf(const std::string& bytes) {
@@ -121,7 +123,7 @@ TEST(BuildSuffixIndex, SortsAsTheHeapsortDoes) {
     std::string copy = text;
     std::vector<int32_t> index(text.size());
     ASSERT_TRUE(buildSuffixIndex(reinterpret_cast<uint8_t*>(&copy[0]), index.data(),
-                                 static_cast<int32_t>(text.size())));
+                                 static_cast<int32_t>(text.size()), kNoSideWork));
     EXPECT_EQ(text, copy) << "bytes restored";
     std::vector<uint32_t> expected = reference::buildSuffixIndex(text);
     ASSERT_EQ(std::vector<int32_t>(expected.begin(), expected.end()), index) << hexOf(text);
@@ -141,6 +143,37 @@ TEST(MakePatch, MatchesTheReferenceOnGeneratedPairs) {
     std::string old = maker.text(1 + maker.below(pair % 10 == 0 ? 4000 : 600));
     std::string fresh = maker.edit(old);
     expectSameAsReference(old, fresh);
+  }
+}
+
+// The records written when no window was marked in advance, so that the
+// scan tests every window against the filter itself.
+std::string recordsWithoutMarks(std::string old, const std::string& fresh) {
+  uint32_t n = static_cast<uint32_t>(old.size()), m = static_cast<uint32_t>(fresh.size());
+  uint8_t* oldData = reinterpret_cast<uint8_t*>(&old[0]);
+  const uint8_t* newData = reinterpret_cast<const uint8_t*>(fresh.data());
+  std::vector<int32_t> index(n);
+  SearchTree tree;
+  ScanFilter filter;
+  std::atomic<bool> stopAtOnce(true);
+  EXPECT_TRUE(buildSuffixIndex(oldData, index.data(), static_cast<int32_t>(n), kNoSideWork) &&
+              tree.build(oldData, index.data(), n) && filter.filter.build(oldData, n, n, 0) &&
+              filter.hits.allocate(m));
+  filter.hits.mark(filter.filter, newData, m, stopAtOnce);
+  EXPECT_EQ(0u, filter.hits.marked());
+  std::string out;
+  PatchWriter writer(&out);
+  writeRecords({oldData, index.data(), n, &tree}, filter, newData, m, &writer);
+  return out;
+}
+
+TEST(MakePatch, MatchesTheReferenceWithoutMarkedWindows) {
+  TextMaker maker(31);
+  for (int pair = 0; pair < 500; ++pair) {
+    std::string old = maker.text(1 + maker.below(pair % 10 == 0 ? 4000 : 600));
+    std::string fresh = maker.edit(old);
+    std::string expected = reference::makePatch(old, fresh, md5OfText(old)).substr(kHeaderSize);
+    ASSERT_EQ(hexOf(expected), hexOf(recordsWithoutMarks(old, fresh))) << pair;
   }
 }
 

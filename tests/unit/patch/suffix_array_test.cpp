@@ -12,6 +12,8 @@
 
 namespace {
 
+const IndexSideWork kNoSideWork = [](const std::atomic<bool>&) {};
+
 std::vector<int32_t> ownSuffixArray(const std::string& text) {
   std::vector<int32_t> sa(text.size());
   EXPECT_TRUE(buildSuffixArray(reinterpret_cast<const uint8_t*>(text.data()), sa.data(),
@@ -35,7 +37,7 @@ std::vector<int32_t> indexBasedSuffixArray(const std::string& text) {
   for (char& c : flipped) c ^= 0x7F;
   std::vector<int32_t> index(text.size());
   EXPECT_TRUE(buildSuffixIndex(reinterpret_cast<uint8_t*>(&flipped[0]), index.data(),
-                               static_cast<int32_t>(text.size())));
+                               static_cast<int32_t>(text.size()), kNoSideWork));
   std::reverse(index.begin(), index.end());
   return index;
 }
