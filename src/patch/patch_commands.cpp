@@ -1,6 +1,7 @@
 #include "patch/patch_commands.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "cli/request.h"
@@ -44,6 +45,11 @@ int reportSuccess() {
 int applyBeneath(const std::string& folder, const CommandRequest& request) {
   std::string target = folder + "\\" + request.parameter();
   if (rebuildPath(target).size() >= kSlotSize) return failWith("target path too long");
+  // The same lock as the aircraft.cfg editors take, so that a CHANGE and a
+  // patch of one file never both read the old version.
+  size_t separator = target.find_last_of("\\/");
+  std::unique_ptr<platform::FolderLock> lock =
+      platform::LockFolder(target.substr(0, separator + 1));
   if (!opensForReading(target)) return failWith(target + ": cannot be opened");
   if (!applyPatchFile(target, request.patchFile())) return failWith("");
   return reportSuccess();
