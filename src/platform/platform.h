@@ -57,11 +57,14 @@ bool RemoveFile(const std::string& path);
 // Creates a folder; false when it exists already or cannot be created.
 bool CreateFolder(const std::string& path);
 
+// Renames a folder to a name that does not exist yet; false otherwise.
+bool RenameFolder(const std::string& from, const std::string& to);
+
 // Removes an empty folder; false otherwise.
 bool RemoveFolder(const std::string& path);
 
-// True when both paths name one existing file (same file however spelled:
-// other letter case on Windows, "./", links).
+// True when both paths name one existing file or folder, however spelled
+// (other letter case on Windows, "./", links).
 bool SameExistingFile(const std::string& a, const std::string& b);
 
 // Lists the entries of a folder that match a name pattern. `pattern` is a

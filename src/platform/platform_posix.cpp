@@ -382,6 +382,13 @@ bool CreateFolder(const std::string& path) {
   return Usable(path) && mkdir(HostPath(path).c_str(), 0777) == 0;
 }
 
+bool RenameFolder(const std::string& from, const std::string& to) {
+  struct stat st;
+  std::string target = HostPath(to);
+  return Usable(from) && Usable(to) && lstat(target.c_str(), &st) != 0 &&
+         rename(HostPath(from).c_str(), target.c_str()) == 0;
+}
+
 bool RemoveFolder(const std::string& path) {
   return Usable(path) && rmdir(HostPath(path).c_str()) == 0;
 }

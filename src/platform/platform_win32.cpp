@@ -149,6 +149,10 @@ bool CreateFolder(const std::string& path) {
   return Usable(path) && CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
 }
 
+bool RenameFolder(const std::string& from, const std::string& to) {
+  return Usable(from) && Usable(to) && MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != 0;
+}
+
 bool RemoveFolder(const std::string& path) {
   return Usable(path) && RemoveDirectoryW(Widen(path).c_str()) != 0;
 }
@@ -157,7 +161,7 @@ bool SameExistingFile(const std::string& a, const std::string& b) {
   auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
     HANDLE handle =
         CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     bool ok = GetFileInformationByHandle(handle, info) != 0;
     CloseHandle(handle);

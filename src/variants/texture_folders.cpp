@@ -22,18 +22,40 @@ bool folderExists(const std::string& folder) {
   return platform::ListFolder(joinPath(folder, "*.*"), &names);
 }
 
-// Deletes each file of `shipped` whose copy in `target` is identical.
-void deleteFilesCopiedTo(const std::string& shipped, const std::string& target) {
+void removeFolderWithFiles(const std::string& folder) {
+  deleteFolderFiles(folder);
+  platform::RemoveFolder(folder);
+}
+
+// Copies the files (not the sub-folders) of `source` into `destination`;
+// false when one of them cannot be copied.
+bool copyEveryFile(const std::string& destination, const std::string& source) {
   std::vector<std::string> names;
-  if (!platform::ListFolder(joinPath(shipped, "*.*"), &names)) return;
+  if (!platform::ListFolder(joinPath(source, "*.*"), &names)) return false;
   for (const std::string& name : names) {
-    std::string original, copy;
-    if (isDotEntry(name) || !platform::ReadWholeFile(joinPath(shipped, name), &original) ||
-        !platform::ReadWholeFile(joinPath(target, name), &copy) || original != copy) {
-      continue;
-    }
-    platform::RemoveFile(joinPath(shipped, name));
+    std::string file = joinPath(source, name);
+    if (isDotEntry(name) || !platform::FileExists(file)) continue;
+    if (!copyFileBytes(file, joinPath(destination, name))) return false;
   }
+  return true;
+}
+
+enum class Placement { kCopied, kExisted, kFailed };
+
+// Puts a copy of the shipped folder at `target` whole: the files go into a
+// staging folder that is renamed when all are there, so that a run killed
+// half way never leaves a partial folder that the next run would take for
+// the user's own (and then delete the shipped originals).
+Placement placeTextureFolder(const std::string& shipped, const std::string& target) {
+  if (folderExists(target)) return Placement::kExisted;
+  std::string staging = target + ".fuselox-partial";
+  removeFolderWithFiles(staging);
+  if (platform::CreateFolder(staging) && copyEveryFile(staging, shipped) &&
+      platform::RenameFolder(staging, target)) {
+    return Placement::kCopied;
+  }
+  removeFolderWithFiles(staging);
+  return Placement::kFailed;
 }
 
 }  // namespace
@@ -79,17 +101,15 @@ void installTextureFolders(const std::string& sourceFile, const std::string& air
     if (!servesSomeSection(name, sections)) continue;
     std::string shipped = joinPath(sourceFolder, name);
     std::string target = joinPath(aircraftFolderPath, lastPathComponent(name));
+    // A source file inside the aircraft folder ships the aircraft's own
+    // folders: nothing to copy, and nothing that may be deleted.
+    if (platform::SameExistingFile(shipped, target)) continue;
     // An existing folder is the user's: it is never written into.
-    bool created = platform::CreateFolder(target);
-    bool copied = created && copyFolderFiles(target, shipped);
-    if (deleteShipped) {
-      // After a failed copy (a full disk, say) only the shipped files that
-      // reached the aircraft whole may go: the rest would be lost.
-      if (created && !copied) {
-        deleteFilesCopiedTo(shipped, target);
-      } else if (copied || folderExists(target)) {
-        deleteFolderFiles(shipped);
-      }
+    Placement placement = placeTextureFolder(shipped, target);
+    // A shipped folder that did not reach the aircraft (a full disk, say)
+    // is all the user has of those textures: it stays.
+    if (deleteShipped && placement != Placement::kFailed) {
+      deleteFolderFiles(shipped);
       platform::RemoveFolder(shipped);
     }
   }

@@ -12,10 +12,9 @@
 // Copies every shipped "texture.*" folder beside `sourceFile` whose suffix
 // (after its last ".") equals a section's texture value ignoring case into
 // the aircraft folder, unless a folder of that name exists there already.
-// With deleteShipped, each matching shipped folder's files and the folder
-// are deleted afterwards; when its copy failed, only the files that were
-// copied whole, and nothing when no target folder exists. Nothing is
-// reported.
+// A folder is copied whole or not at all. With deleteShipped, each matching
+// shipped folder's files and the folder are deleted afterwards, unless its
+// copy failed. Nothing is reported.
 void installTextureFolders(const std::string& sourceFile, const std::string& aircraftFolderPath,
                            const std::vector<SourceSection>& sections, bool deleteShipped);
 

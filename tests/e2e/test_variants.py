@@ -83,6 +83,21 @@ class InstallTest(PrefixTest):
         self.install("/COPY_TEXTURE_FOLDERS")
         self.assertEqual(b"mine", read(os.path.join(self.folder, "texture.Blue Sky", "mine.dds")))
 
+    def test_a_half_copied_folder_left_by_a_killed_run_is_not_taken_for_the_users(self):
+        write(os.path.join(self.repaint, "texture.Blue Sky", "t.dds"), b"dds")
+        write(os.path.join(self.folder, "texture.Blue Sky.fuselox-partial", "t.dds"), b"d")
+        self.install("/COPY_TEXTURE_FOLDERS", "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL")
+        self.assertEqual(b"dds", read(os.path.join(self.folder, "texture.Blue Sky", "t.dds")))
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "texture.Blue Sky.fuselox-partial")))
+
+    def test_a_source_inside_the_aircraft_folder_never_deletes_its_textures(self):
+        write(os.path.join(self.folder, "fltsim.cfg"), SOURCE)
+        write(os.path.join(self.folder, "texture.red", "r.dds"), b"r")
+        self.assertRun(["INSTALL_VARIANT", "C172", os.path.join(self.folder, "fltsim.cfg"),
+                        "/COPY_TEXTURE_FOLDERS", "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL",
+                        "/ALLOW_DUPLICATES_BY_TITLE"], b"NOERROR-2\n", 1)
+        self.assertEqual(b"r", read(os.path.join(self.folder, "texture.red", "r.dds")))
+
     def test_source_in_aircraft_folder_and_deleted_after(self):
         write(os.path.join(self.folder, "repaint.cfg"), SOURCE)
         self.assertRun(["INSTALL_VARIANT", "C172", "repaint.cfg", "/SOURCEFILE_IN_AIRCRAFT_FOLDER",
