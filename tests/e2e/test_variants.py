@@ -84,6 +84,7 @@ class InstallTest(PrefixTest):
         self.assertEqual(b"mine", read(os.path.join(self.folder, "texture.Blue Sky", "mine.dds")))
 
     def test_a_half_copied_folder_left_by_a_killed_run_is_not_taken_for_the_users(self):
+        write(os.path.join(self.repaint, "fltsim.cfg"), SOURCE.replace(b"Blue Sky \r", b"Blue Sky\r"))
         write(os.path.join(self.repaint, "texture.Blue Sky", "t.dds"), b"dds")
         write(os.path.join(self.folder, "texture.Blue Sky.fuselox-partial", "t.dds"), b"d")
         self.install("/COPY_TEXTURE_FOLDERS", "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL")
