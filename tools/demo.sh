@@ -13,7 +13,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export WINEPREFIX=$work/prefix
 cp -r examples/sample-sim "$WINEPREFIX"
-mkdir -p "$WINEPREFIX/dosdevices" "$WINEPREFIX/drive_c/FSX/SimObjects/Rotorcraft"
+mkdir -p "$WINEPREFIX/dosdevices"
 ln -s ../drive_c "$WINEPREFIX/dosdevices/c:"
 cp -r examples/repaint "$work/repaint"
 cd "$work"

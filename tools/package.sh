@@ -67,7 +67,7 @@ cp -r examples/sample-sim "$sample/prefix"
 mkdir -p "$sample/prefix/dosdevices"
 ln -s ../drive_c "$sample/prefix/dosdevices/c:"
 check "the installed program finds the sample aircraft" \
-  prints "$(printf 'Fuselox_C172\nFuselox_DC3')" env WINEPREFIX="$sample/prefix" fuselox DUMP_ALL_AIRCRAFT
+  prints "$(printf 'Fuselox_C172\nFuselox_DC3\nFuselox_Bell47')" env WINEPREFIX="$sample/prefix" fuselox DUMP_ALL_AIRCRAFT
 
 if command -v man >/dev/null; then
   check "man -l docs/fuselox.1 reads the page" grep -q BINPATCH_APPLY_TO_FSX \
