@@ -1,10 +1,13 @@
 #include "patch/patch_maker.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "cli/result.h"
 #include "patch/md5.h"
@@ -104,11 +107,17 @@ class Candidates {
 
 MatchResult findNextMatch(const uint8_t* newData, uint32_t newSize, uint32_t from,
                           const OldText& old, const ScanFilter& filter) {
+  return findMatchBefore(newData, newSize, from, newSize, old, filter);
+}
+
+MatchResult findMatchBefore(const uint8_t* newData, uint32_t newSize, uint32_t from, uint32_t limit,
+                            const OldText& old, const ScanFilter& filter) {
   uint32_t length = newSize - from;
   MatchResult none = {0, length, 0};
   // Shorter targets cannot hold a match of kMinMatch bytes.
   if (length < kMinMatch || old.size < kMinMatch) return none;
   uint32_t end = newSize - kMinMatch + 1;
+  if (limit < end) end = limit;
   Candidates candidates(newData, end, filter);
   SearchQueue queue;
   for (uint32_t at = from;;) {
@@ -122,15 +131,115 @@ MatchResult findNextMatch(const uint8_t* newData, uint32_t newSize, uint32_t fro
   }
 }
 
+namespace {
+
+// A match in absolute terms: where it starts in the new file (the file's
+// size when there is none), the old offset and the length (0: none).
+struct Found {
+  uint32_t at;
+  uint32_t offset;
+  uint32_t length;
+};
+
+// One step of the greedy scan: the match findNextMatch gives from `start`.
+struct ChainStep {
+  uint32_t start;
+  Found found;
+};
+
+Found absolute(const MatchResult& m, uint32_t from) {
+  return {from + m.literalCount, m.oldOffset, m.matchLength};
+}
+
+// The greedy scan from `from` to the end of the new file. The match a
+// search at position k finds depends on k alone, so these steps answer the
+// main scan's questions about this stretch once it gets there.
+std::vector<ChainStep> scanChain(const uint8_t* newData, uint32_t newSize, uint32_t from,
+                                 const OldText& old, const ScanFilter& filter) {
+  std::vector<ChainStep> steps;
+  for (uint32_t p = from; p < newSize;) {
+    Found found = absolute(findNextMatch(newData, newSize, p, old, filter), p);
+    steps.push_back({p, found});
+    if (found.length == 0) break;
+    p = found.at + found.length;
+  }
+  return steps;
+}
+
+// The scan of the new file, its second part [split, end) done ahead of time
+// by a second thread. Every step the main scan takes gives what the plain
+// greedy scan gives: the first match at or after its position.
+class SplitScan {
+ public:
+  SplitScan(const uint8_t* newData, uint32_t newSize, uint32_t split, const OldText& old,
+            const ScanFilter& filter)
+      : newData_(newData), newSize_(newSize), split_(split), old_(old), filter_(filter) {
+    if (split_ < newSize_) {
+      // Deferred, the chain is scanned on first use when no thread starts.
+      chain_ = std::async(std::launch::async | std::launch::deferred, scanChain, newData_, newSize_,
+                          split_, std::cref(old_), std::cref(filter_));
+    }
+  }
+  ~SplitScan() {
+    if (chain_.valid()) chain_.wait();
+  }
+
+  // The first match at or after p.
+  Found next(uint32_t p) {
+    if (p < split_) {
+      MatchResult m = findMatchBefore(newData_, newSize_, p, split_, old_, filter_);
+      return m.matchLength > 0 ? absolute(m, p) : fromChain(split_);
+    }
+    return fromChain(p);
+  }
+
+ private:
+  const std::vector<ChainStep>& steps() {
+    if (chain_.valid()) steps_ = chain_.get();
+    return steps_;
+  }
+
+  // Answers from the chain: a position in one of its literal stretches
+  // shares that stretch's match; inside one of its copies the stretch up
+  // to the copy's end is searched here, and beyond it the chain answers.
+  Found fromChain(uint32_t p) {
+    const std::vector<ChainStep>& chain = steps();
+    Found none = {newSize_, 0, 0};
+    auto after = std::upper_bound(chain.begin(), chain.end(), p,
+                                  [](uint32_t q, const ChainStep& s) { return q < s.start; });
+    if (after == chain.begin()) return none;
+    const ChainStep& step = *(after - 1);
+    if (p <= step.found.at) return step.found;
+    uint32_t copyEnd = step.found.at + step.found.length;
+    MatchResult m = findMatchBefore(newData_, newSize_, p, copyEnd, old_, filter_);
+    if (m.matchLength > 0) return absolute(m, p);
+    return after != chain.end() ? after->found : none;
+  }
+
+  const uint8_t* newData_;
+  uint32_t newSize_;
+  uint32_t split_;
+  const OldText& old_;
+  const ScanFilter& filter_;
+  std::future<std::vector<ChainStep>> chain_;
+  std::vector<ChainStep> steps_;
+};
+
+}  // namespace
+
+uint32_t scanSplitPoint(uint32_t newSize) {
+  return newSize >= kSplitScanMinSize ? newSize / 2 : newSize;
+}
+
 void writeRecords(const OldText& old, const ScanFilter& filter, const uint8_t* newData,
-                  uint32_t newSize, PatchWriter* writer) {
-  uint32_t p = 0;
-  while (p < newSize) {
-    MatchResult m = findNextMatch(newData, newSize, p, old, filter);
-    if (m.literalCount > 0) writer->writeLiteral(newData + p, m.literalCount);
-    if (m.matchLength == 0) return;
-    writer->writeCopy(newData + p + m.literalCount, m.oldOffset, m.matchLength);
-    p += m.literalCount + m.matchLength;
+                  uint32_t newSize, PatchWriter* writer, uint32_t split) {
+  SplitScan scan(newData, newSize, split, old, filter);
+  for (uint32_t p = 0; p < newSize;) {
+    Found found = scan.next(p);
+    if (found.at > p) writer->writeLiteral(newData + p, found.at - p);
+    if (found.length == 0) return;
+    writer->writeCopy(newData + found.at, found.offset, found.length);
+    p = found.at + found.length;
   }
 }
 
@@ -194,7 +303,7 @@ MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, const uint8_t* newData,
   if (!tree.build(oldData, index.get(), oldSize)) return MakeResult::kNoMemory;
   writer->writeHeader(plan.oldDigest, oldSize, newSize);
   OldText old = {oldData, index.get(), oldSize, &tree};
-  writeRecords(old, plan.filter, newData, newSize, writer);
+  writeRecords(old, plan.filter, newData, newSize, writer, scanSplitPoint(newSize));
   return MakeResult::kMade;
 }
 

@@ -31,9 +31,24 @@ struct ScanFilter {
 MatchResult findNextMatch(const uint8_t* newData, uint32_t newSize, uint32_t from,
                           const OldText& old, const ScanFilter& filter);
 
-// Writes the records that rebuild newData from the old text.
+// The same, with the candidate positions limited to [from, limit); the
+// targets still run to the end of the new file. No match: literal count
+// newSize - from, match length 0.
+MatchResult findMatchBefore(const uint8_t* newData, uint32_t newSize, uint32_t from, uint32_t limit,
+                            const OldText& old, const ScanFilter& filter);
+
+// New files from this size on are scanned in two parts at once.
+constexpr uint32_t kSplitScanMinSize = 1u << 20;
+
+// Where the scan of a new file of this size is split: half way for a large
+// file, at its end (not at all) for a small one.
+uint32_t scanSplitPoint(uint32_t newSize);
+
+// Writes the records that rebuild newData from the old text: the greedy
+// scan, with newData[split, end) scanned ahead on a second thread. The
+// records are the same wherever the split is.
 void writeRecords(const OldText& old, const ScanFilter& filter, const uint8_t* newData,
-                  uint32_t newSize, PatchWriter* writer);
+                  uint32_t newSize, PatchWriter* writer, uint32_t split);
 
 enum class MakeResult { kMade, kEmptyOld, kNoMemory };
 
