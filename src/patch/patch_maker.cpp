@@ -22,6 +22,11 @@ namespace {
 constexpr size_t kPatchStreamBuffer = 1 << 16;
 // Memory the program takes besides its data: code, libraries, stacks.
 constexpr size_t kProgramRoom = 4 << 20;
+// The second scan thread keeps at most one match per this many bytes of the
+// new file; when it has that many it stops, and the main scan goes on alone.
+constexpr size_t kNewBytesPerChainStep = 192;
+
+size_t maxChainSteps(uint32_t newSize) { return newSize / kNewBytesPerChainStep + 1; }
 
 // Searches at the next candidate positions run side by side; the first
 // position's outcome decides, later ones are dropped when it succeeds.
@@ -141,29 +146,34 @@ struct Found {
   uint32_t length;
 };
 
-// One step of the greedy scan: the match findNextMatch gives from `start`.
-struct ChainStep {
-  uint32_t start;
-  Found found;
-};
-
 Found absolute(const MatchResult& m, uint32_t from) {
   return {from + m.literalCount, m.oldOffset, m.matchLength};
 }
 
-// The greedy scan from `from` to the end of the new file. The match a
+// The greedy scan of [start, end): its matches in order (the last one with
+// length 0 when the scan reached the end of the file without a match). A
+// step's literal stretch runs from the previous step's end (or `start`).
+struct Chain {
+  uint32_t start;
+  uint32_t end;  // where the scan stopped: the file's end, or when full
+  std::vector<Found> steps;
+};
+
+uint32_t stepEnd(const Found& found) { return found.at + found.length; }
+
+// The greedy scan from `from`, for at most `maxSteps` matches. The match a
 // search at position k finds depends on k alone, so these steps answer the
 // main scan's questions about this stretch once it gets there.
-std::vector<ChainStep> scanChain(const uint8_t* newData, uint32_t newSize, uint32_t from,
-                                 const OldText& old, const ScanFilter& filter) {
-  std::vector<ChainStep> steps;
-  for (uint32_t p = from; p < newSize;) {
-    Found found = absolute(findNextMatch(newData, newSize, p, old, filter), p);
-    steps.push_back({p, found});
-    if (found.length == 0) break;
-    p = found.at + found.length;
+Chain scanChain(const uint8_t* newData, uint32_t newSize, uint32_t from, size_t maxSteps,
+                const OldText& old, const ScanFilter& filter) {
+  Chain chain = {from, from, {}};
+  chain.steps.reserve(maxSteps);
+  while (chain.end < newSize && chain.steps.size() < maxSteps) {
+    chain.steps.push_back(
+        absolute(findNextMatch(newData, newSize, chain.end, old, filter), chain.end));
+    chain.end = chain.steps.back().length == 0 ? newSize : stepEnd(chain.steps.back());
   }
-  return steps;
+  return chain;
 }
 
 // The scan of the new file, its second part [split, end) done ahead of time
@@ -174,14 +184,16 @@ class SplitScan {
   SplitScan(const uint8_t* newData, uint32_t newSize, uint32_t split, const OldText& old,
             const ScanFilter& filter)
       : newData_(newData), newSize_(newSize), split_(split), old_(old), filter_(filter) {
+    chain_.start = chain_.end = split_;
     if (split_ < newSize_) {
       // Deferred, the chain is scanned on first use when no thread starts.
-      chain_ = std::async(std::launch::async | std::launch::deferred, scanChain, newData_, newSize_,
-                          split_, std::cref(old_), std::cref(filter_));
+      pending_ =
+          std::async(std::launch::async | std::launch::deferred, scanChain, newData_, newSize_,
+                     split_, maxChainSteps(newSize_), std::cref(old_), std::cref(filter_));
     }
   }
   ~SplitScan() {
-    if (chain_.valid()) chain_.wait();
+    if (pending_.valid()) pending_.wait();
   }
 
   // The first match at or after p.
@@ -194,26 +206,17 @@ class SplitScan {
   }
 
  private:
-  const std::vector<ChainStep>& steps() {
-    if (chain_.valid()) steps_ = chain_.get();
-    return steps_;
-  }
-
   // Answers from the chain: a position in one of its literal stretches
   // shares that stretch's match; inside one of its copies the stretch up
   // to the copy's end is searched here, and beyond it the chain answers.
   Found fromChain(uint32_t p) {
-    const std::vector<ChainStep>& chain = steps();
-    Found none = {newSize_, 0, 0};
-    auto after = std::upper_bound(chain.begin(), chain.end(), p,
-                                  [](uint32_t q, const ChainStep& s) { return q < s.start; });
-    if (after == chain.begin()) return none;
-    const ChainStep& step = *(after - 1);
-    if (p <= step.found.at) return step.found;
-    uint32_t copyEnd = step.found.at + step.found.length;
-    MatchResult m = findMatchBefore(newData_, newSize_, p, copyEnd, old_, filter_);
-    if (m.matchLength > 0) return absolute(m, p);
-    return after != chain.end() ? after->found : none;
+    if (pending_.valid()) chain_ = pending_.get();
+    if (p >= chain_.end) return absolute(findNextMatch(newData_, newSize_, p, old_, filter_), p);
+    auto step = std::upper_bound(chain_.steps.begin(), chain_.steps.end(), p,
+                                 [](uint32_t q, const Found& f) { return q < stepEnd(f); });
+    if (p <= step->at) return *step;
+    MatchResult m = findMatchBefore(newData_, newSize_, p, stepEnd(*step), old_, filter_);
+    return m.matchLength > 0 ? absolute(m, p) : fromChain(stepEnd(*step));
   }
 
   const uint8_t* newData_;
@@ -221,8 +224,8 @@ class SplitScan {
   uint32_t split_;
   const OldText& old_;
   const ScanFilter& filter_;
-  std::future<std::vector<ChainStep>> chain_;
-  std::vector<ChainStep> steps_;
+  std::future<Chain> pending_;
+  Chain chain_;
 };
 
 }  // namespace
@@ -261,7 +264,8 @@ std::string md5OfFlipped(const uint8_t* flipped, size_t size) {
 // (the rest goes to the data, the index and the program itself), less what
 // the hits map takes.
 size_t filterBudget(uint32_t oldSize, uint32_t newSize) {
-  size_t others = WindowHits::bytesFor(newSize) + kProgramRoom;
+  size_t others =
+      WindowHits::bytesFor(newSize) + kProgramRoom + maxChainSteps(newSize) * sizeof(Found);
   return oldSize > 2 * others ? oldSize - others : oldSize / 2;
 }
 
