@@ -81,5 +81,5 @@ check "the zip holds exactly fuselox.exe and README.md" \
 check "the zip's fuselox.exe is a Windows program" [ "$(unzip -p "$zip" fuselox.exe | head -c 2)" = MZ ]
 check "the zip's README.md is the repository's" cmp -s README.md <(unzip -p "$zip" README.md)
 
-echo "package checks: $passed passed, $failed failed"
+echo "packages: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
