@@ -91,12 +91,10 @@ int removeVariant(const CommandRequest& request, const std::string& key, LookupM
     return failWith(std::string("no variant of this aircraft has the ") +
                     (mode == kByTitle ? "title" : "texture") + " \"" + key + "\"");
   }
-  if (request.removalDeleteTextureFolder) {
-    std::vector<std::string> lines = splitLines(text);
-    std::string value;
-    int header = variantHeaderLine(lines, variant.position);
-    if (header >= 0 && blockTextureValue(lines, header, &value)) deleteTextureFolder(folder, value);
-  }
+  std::string textureValue;
+  std::vector<std::string> before = splitLines(text);
+  int header = variantHeaderLine(before, variant.position);
+  bool hasTexture = header >= 0 && blockTextureValue(before, header, &textureValue);
   const char* working = mode == kByTitle ? kRemovalWorkFileName : kTemporaryFileName;
   bool found = false;
   bool written = rewriteAircraftCfg(folder, working, [&](std::vector<std::string>* lines) {
@@ -108,6 +106,8 @@ int removeVariant(const CommandRequest& request, const std::string& key, LookupM
     return true;
   });
   if (!written) return failWith(found ? writeFailure(folder) : "the variant's header is gone");
+  // Only once the variant is gone: a removal that fails keeps its textures.
+  if (request.removalDeleteTextureFolder && hasTexture) deleteTextureFolder(folder, textureValue);
   return succeed("NOERROR\n");
 }
 

@@ -204,6 +204,14 @@ class RemoveTest(PrefixTest):
                        b"NOERROR\n", 1)
         write(os.path.join(self.folder, "texture.a", "a.dds"), b"a")
 
+    def test_a_failed_removal_keeps_the_texture_folder(self):
+        write(os.path.join(self.folder, "texture.b", "b.dds"), b"b")
+        os.chmod(self.cfg, 0o444)
+        self.assertRun(["REMOVE_VARIANT_BY_TITLE", "C172", "B", "/REMOVAL_DELETETEXTUREFOLDER"],
+                       b"ERROR\n", 0)
+        self.assertEqual(b"b", read(os.path.join(self.folder, "texture.b", "b.dds")))
+        self.assertEqual(BASE, read(self.cfg))
+
     def test_texture_folder_outside_the_aircraft_is_never_deleted(self):
         write(os.path.join(self.folder, "texture", "base.dds"), b"base")
         write(os.path.join(self.p.sim, "keep", "k"), b"k")
