@@ -16,14 +16,3 @@ bool loadAircraftCfgText(const std::string& aircraftFolder, std::string* text) {
   *text = std::move(content.text);
   return true;
 }
-
-bool loadAircraftCfgTextIn(const std::string& folderPath, std::string* text) {
-  std::string path = joinPath(folderPath, "aircraft.cfg");
-  TextContent content;
-  if (!readTextFile(path, &content)) {
-    explain("cannot read " + path);
-    return false;
-  }
-  *text = std::move(content.text);
-  return true;
-}

@@ -10,7 +10,4 @@
 // False (with the reason noted) when it cannot be found or read.
 bool loadAircraftCfgText(const std::string& aircraftFolder, std::string* text);
 
-// The same for "<folder>\aircraft.cfg" of a folder path.
-bool loadAircraftCfgTextIn(const std::string& folderPath, std::string* text);
-
 #endif  // FUSELOX_CFG_AIRCRAFT_CFG_H_

@@ -5,6 +5,7 @@
 #include "cfg/aircraft_cfg.h"
 #include "cfg/files.h"
 #include "cfg/parameters.h"
+#include "cfg/text_file.h"
 #include "cfg/variant_table.h"
 #include "cli/request.h"
 #include "cli/result.h"
@@ -52,20 +53,25 @@ int dumpVariants(const CommandRequest& request, Listing listing) {
 // the aircraft's lock. `findTarget` picks the section from the file's text.
 int changeInAircraft(const CommandRequest& request,
                      const std::function<bool(const std::string&, SectionTarget*)>& findTarget) {
-  std::string folder, text;
+  std::string folder;
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
   std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
   SectionTarget target;
-  if (!loadAircraftCfgTextIn(folder, &text) || !findTarget(text, &target)) return failWith("");
-  bool changed = false;
-  bool written =
-      rewriteAircraftCfg(folder, kTemporaryFileName, [&](std::vector<std::string>* lines) {
-        changed = changeParameter(request.parameter(), request.newValue(), target,
-                                  request.addMissingParameter, lines);
-        return true;
-      });
-  if (!written)
+  bool found = false, changed = false;
+  // The section is looked for in the text being rewritten: one read.
+  bool written = rewriteAircraftCfgText(folder, kTemporaryFileName, [&](std::string* text) {
+    found = findTarget(*text, &target);
+    if (!found) return false;
+    std::vector<std::string> lines = splitLines(*text);
+    changed = changeParameter(request.parameter(), request.newValue(), target,
+                              request.addMissingParameter, &lines);
+    *text = joinLines(lines);
+    return true;
+  });
+  if (!found) return failWith("");
+  if (!written) {
     return failWith("cannot write aircraft.cfg in " + folder + " (read-only or disk full?)");
+  }
   return verdict(changed, "parameter \"" + request.parameter() + "\" not found in " +
                               sectionName(target) + " (/ADD_MISSING_PARAMETER adds it)");
 }

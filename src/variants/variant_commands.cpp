@@ -81,31 +81,30 @@ bool sourcePathFor(const CommandRequest& request, const std::string& folder, std
 }
 
 int removeVariant(const CommandRequest& request, const std::string& key, LookupMode mode) {
-  std::string folder, text;
+  std::string folder;
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
   std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
-  if (!loadAircraftCfgTextIn(folder, &text)) return failWith("");
-  bool exists = mode == kByTitle ? variantTitleExists(text, key) : variantTextureExists(text, key);
-  VariantRecord variant = findVariant(text, key, mode);
-  if (!exists || variant.position < 0) {
+  bool found = false, hasTexture = false;
+  std::string textureValue;
+  const char* working = mode == kByTitle ? kRemovalWorkFileName : kTemporaryFileName;
+  bool written = rewriteAircraftCfgText(folder, working, [&](std::string* text) {
+    bool exists =
+        mode == kByTitle ? variantTitleExists(*text, key) : variantTextureExists(*text, key);
+    std::vector<std::string> lines = splitLines(*text);
+    int header = variantHeaderLine(lines, findVariant(*text, key, mode).position);
+    found = exists && header >= 0;
+    if (!found) return false;
+    hasTexture = blockTextureValue(lines, header, &textureValue);
+    removeBlock(&lines, header, request.removalDestructive);
+    renumberVariants(&lines);
+    *text = joinLines(lines);
+    return true;
+  });
+  if (!found) {
     return failWith(std::string("no variant of this aircraft has the ") +
                     (mode == kByTitle ? "title" : "texture") + " \"" + key + "\"");
   }
-  std::string textureValue;
-  std::vector<std::string> before = splitLines(text);
-  int header = variantHeaderLine(before, variant.position);
-  bool hasTexture = header >= 0 && blockTextureValue(before, header, &textureValue);
-  const char* working = mode == kByTitle ? kRemovalWorkFileName : kTemporaryFileName;
-  bool found = false;
-  bool written = rewriteAircraftCfg(folder, working, [&](std::vector<std::string>* lines) {
-    int header = variantHeaderLine(*lines, variant.position);
-    found = header >= 0;
-    if (!found) return false;
-    removeBlock(lines, header, request.removalDestructive);
-    renumberVariants(lines);
-    return true;
-  });
-  if (!written) return failWith(found ? writeFailure(folder) : "the variant's header is gone");
+  if (!written) return failWith(writeFailure(folder));
   // Only once the variant is gone: a removal that fails keeps its textures.
   if (request.removalDeleteTextureFolder && hasTexture) deleteTextureFolder(folder, textureValue);
   return succeed("NOERROR\n");
