@@ -1,6 +1,5 @@
 #include "cfg/aircraft_cfg.h"
 
-#include "cfg/files.h"
 #include "cfg/text_file.h"
 #include "cli/result.h"
 #include "location/aircraft.h"

@@ -2,9 +2,7 @@
 #ifndef FUSELOX_CFG_AIRCRAFT_CFG_H_
 #define FUSELOX_CFG_AIRCRAFT_CFG_H_
 
-#include <functional>
 #include <string>
-#include <vector>
 
 // The text of the named aircraft's aircraft.cfg as text mode reads it.
 // False (with the reason noted) when it cannot be found or read.
