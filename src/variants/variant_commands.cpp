@@ -128,6 +128,21 @@ bool appendableText(const std::string& path, std::string* text) {
 
 }  // namespace
 
+namespace {
+
+// The install both commands share, under the folder's lock: the sections
+// read from the source (none on failure, reason noted) and the source path.
+std::vector<SourceSection> installFromRequest(const CommandRequest& request,
+                                              const std::string& folder, bool trimFirst,
+                                              std::string* sourcePath) {
+  if (!sourcePathFor(request, folder, sourcePath)) return {};
+  return installInto(
+      folder, *sourcePath,
+      {trimFirst, request.preventDuplicatesByTitle != 0, request.preventDuplicatesByTexture != 0});
+}
+
+}  // namespace
+
 int handleInstallVariant(const CommandRequest& request) {
   std::string folder, sourcePath;
   if (request.aircraftFolder().empty() || request.sourceFile().empty()) {
@@ -135,10 +150,7 @@ int handleInstallVariant(const CommandRequest& request) {
   }
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
   std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
-  if (!sourcePathFor(request, folder, &sourcePath)) return failWith("");
-  std::vector<SourceSection> sections = installInto(
-      folder, sourcePath,
-      {true, request.preventDuplicatesByTitle != 0, request.preventDuplicatesByTexture != 0});
+  std::vector<SourceSection> sections = installFromRequest(request, folder, true, &sourcePath);
   if (sections.empty()) return failWith("");
   if (request.copyTextureFolders) {
     installTextureFolders(sourcePath, folder, sections, request.deleteTextureFoldersAfterInstall);
@@ -152,11 +164,7 @@ int handleInstallVariantByPath(const CommandRequest& request) {
   const std::string& folder = request.aircraftFolder();
   if (folder.empty() || request.sourceFile().empty()) return failWith("an argument is empty");
   std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
-  if (!sourcePathFor(request, folder, &sourcePath)) return failWith("");
-  std::vector<SourceSection> sections = installInto(
-      folder, sourcePath,
-      {false, request.preventDuplicatesByTitle != 0, request.preventDuplicatesByTexture != 0});
-  if (sections.empty()) return failWith("");
+  if (installFromRequest(request, folder, false, &sourcePath).empty()) return failWith("");
   if (request.deleteSourceFileAfterInstall) platform::RemoveFile(sourcePath);
   return succeed("NOERROR\n");
 }
