@@ -39,14 +39,25 @@ class WindowFilter {
   // table of about `bytes` bytes. False when the memory cannot be had.
   bool build(const uint8_t* data, size_t size, size_t bytes, uint8_t mask);
 
+  // An empty table of about `bytes` bytes. False when the memory cannot be
+  // had.
+  bool allocate(size_t bytes);
+  void release();
+  void insert(uint64_t hash);
+
   bool mayContain(uint64_t hash) const {
     const uint64_t* line = lineOf(hash);
     uint64_t bits = spread(hash);
-    for (int i = 0; i < kBitsPerWindow; ++i, bits >>= 9) {
-      if (!(line[(bits >> 6) & 7] >> (bits & 63) & 1)) return false;
-    }
-    return true;
+    // No branch per bit: which bit rules a window out is unpredictable.
+    uint64_t all = 1;
+    for (int i = 0; i < kBitsPerWindow; ++i, bits >>= 9)
+      all &= line[(bits >> 6) & 7] >> (bits & 63);
+    return all & 1;
   }
+
+  // The share of windows not recorded for which mayContain answers "maybe",
+  // as the table's fill predicts it.
+  double falseRate() const;
 
   // Asks for the line of a window that will be tested soon.
   void prefetch(uint64_t hash) const { __builtin_prefetch(lineOf(hash)); }
@@ -66,8 +77,6 @@ class WindowFilter {
     uint64_t mixed = (hash ^ (hash >> 29)) * 0x9E3779B97F4A7C15ull;
     return ((mixed >> 32) * lineCount_ >> 32) * kWordsPerLine;
   }
-
-  void insert(uint64_t hash);
 
   std::unique_ptr<uint64_t[]> storage_;
   uint64_t* bits_ = nullptr;  // cache-line aligned within storage_
@@ -115,10 +124,21 @@ class WindowHits {
   // False when the memory cannot be had.
   bool allocate(size_t size);
 
-  // Marks the windows of text[0, size) in order, until all are marked or
-  // `stop` is set.
+  // Marks the windows of text[0, size) in order, each byte taken XOR
+  // `mask`, until all are marked or `stop` is set.
   void mark(const WindowFilter& filter, const uint8_t* text, size_t size,
-            const std::atomic<bool>& stop);
+            const std::atomic<bool>& stop, uint8_t mask = 0);
+
+  // Unmarks the marked windows of text[0, size) that `filter` rules out.
+  // What is unmarked before `stop` is set stays so; the rest stays marked.
+  void keepOnly(const WindowFilter& filter, const uint8_t* text, size_t size,
+                const std::atomic<bool>& stop);
+
+  bool isMarked(size_t window) const { return (bits_[window / 64] >> (window % 64)) & 1; }
+  void unmark(size_t window) { bits_[window / 64] &= ~(1ull << (window % 64)); }
+
+  // How many of the first `windows` windows are marked.
+  size_t count(size_t windows) const;
 
   // How many windows, from the first, are marked.
   size_t marked() const { return marked_; }
@@ -132,5 +152,15 @@ class WindowHits {
   std::unique_ptr<uint64_t[]> bits_;
   size_t marked_ = 0;
 };
+
+// Narrows `hits`, which marks every window of newText that a filter of the
+// old file's windows may hold, with a second filter of about `bytes` bytes
+// that holds only the old windows the new file may share. Most windows of
+// the old file are not in the new one, so the second filter is far less
+// crowded and rules out far more. Returns early, with `hits` still a
+// superset of the shared windows, when `stop` is set. Takes `bytes` plus a
+// bit per window of the old file.
+void narrowHits(WindowHits* hits, const uint8_t* newText, size_t newSize, const uint8_t* oldText,
+                size_t oldSize, uint8_t oldMask, size_t bytes, const std::atomic<bool>& stop);
 
 #endif  // FUSELOX_PATCH_WINDOW_FILTER_H_
