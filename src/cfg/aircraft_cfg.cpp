@@ -5,11 +5,11 @@
 #include "location/aircraft.h"
 
 bool loadAircraftCfgText(const std::string& aircraftFolder, std::string* text) {
-  std::string path;
+  std::string path, err;
   TextContent content;
   if (!findAircraftCfg(aircraftFolder, CfgAccess::kRead, &path)) return false;
-  if (!readTextFile(path, &content)) {
-    explain("cannot read " + path);
+  if (!readTextFile(path, &content, &err)) {
+    explain(err);
     return false;
   }
   *text = std::move(content.text);

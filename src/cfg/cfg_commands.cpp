@@ -53,27 +53,34 @@ int dumpVariants(const CommandRequest& request, Listing listing) {
 // the aircraft's lock. `findTarget` picks the section from the file's text.
 int changeInAircraft(const CommandRequest& request,
                      const std::function<bool(const std::string&, SectionTarget*)>& findTarget) {
-  std::string folder;
+  std::string folder, err;
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
   std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
+  if (!lock) return failWith("cannot lock the aircraft folder " + folder);
   SectionTarget target;
   bool found = false, changed = false;
-  // The section is looked for in the text being rewritten: one read.
-  bool written = rewriteAircraftCfgText(folder, kTemporaryFileName, [&](std::string* text) {
-    found = findTarget(*text, &target);
-    if (!found) return false;
-    std::vector<std::string> lines = splitLines(*text);
-    changed = changeParameter(request.parameter(), request.newValue(), target,
-                              request.addMissingParameter, &lines);
-    *text = joinLines(lines);
-    return true;
-  });
+  // The section is looked for in the text being rewritten: one read. An
+  // edit that changes nothing declines, so that a failing command never
+  // rewrites the file.
+  bool written = rewriteAircraftCfgText(
+      folder, kTemporaryFileName,
+      [&](std::string* text) {
+        found = findTarget(*text, &target);
+        if (!found) return false;
+        std::vector<std::string> lines = splitLines(*text);
+        changed = changeParameter(request.parameter(), request.newValue(), target,
+                                  request.addMissingParameter, &lines);
+        if (changed) *text = joinLines(lines);
+        return changed;
+      },
+      &err);
+  if (!err.empty()) return failWith(err);
   if (!found) return failWith("");
-  if (!written) {
-    return failWith("cannot write aircraft.cfg in " + folder + " (read-only or disk full?)");
+  if (!changed) {
+    return failWith("parameter \"" + request.parameter() + "\" not found in " +
+                    sectionName(target) + " (/ADD_MISSING_PARAMETER adds it)");
   }
-  return verdict(changed, "parameter \"" + request.parameter() + "\" not found in " +
-                              sectionName(target) + " (/ADD_MISSING_PARAMETER adds it)");
+  return verdict(written, "");
 }
 
 std::function<bool(const std::string&, SectionTarget*)> variantFinder(const std::string& key,

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "cfg/text_file.h"
-#include "cli/result.h"
 #include "platform/platform.h"
 
 const char kTemporaryFileName[] = "fuselox.temp";
@@ -24,9 +23,9 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 }
 
 bool copyFileBytes(const std::string& source, const std::string& destination) {
-  FILE* in = platform::OpenStream(source, "rb");
+  FILE* in = platform::OpenForReading(source);
   if (in == nullptr) return false;
-  FILE* out = platform::OpenStream(destination, "wb");
+  FILE* out = platform::CreateNewFile(destination);
   if (out == nullptr) {
     std::fclose(in);
     return false;
@@ -39,23 +38,34 @@ bool copyFileBytes(const std::string& source, const std::string& destination) {
   }
   ok = ok && !std::ferror(in);
   std::fclose(in);
+  // On disk before anyone renames the copy into place.
+  ok = platform::SyncFile(out) && ok;
   ok = std::fclose(out) == 0 && ok;
   return ok;
 }
 
+std::string workingPathFor(const std::string& target, const std::string& workingName) {
+  std::string final = platform::FinalPath(target);
+  size_t sep = final.find_last_of("\\/");
+  return sep == std::string::npos ? workingName : joinPath(final.substr(0, sep), workingName);
+}
+
 bool replaceFileContent(const std::string& working, const std::string& target,
-                        const std::string& bytes) {
-  FILE* out = platform::OpenStream(working, "wb");
+                        const std::string& bytes, std::string* err) {
+  FILE* out = platform::CreateNewFile(working);
   if (out == nullptr) {
-    explain("cannot create the working file " + working);
+    *err = "cannot create the working file " + working;
     return false;
   }
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
   ok = platform::SyncFile(out) && ok;
   ok = std::fclose(out) == 0 && ok;
-  if (!ok) explain("cannot write the working file " + working + " (disk full?)");
-  ok = ok && platform::PutFileInPlace(working, target);
-  if (!ok && platform::IsReadOnlyFile(target)) explain(target + " is read-only");
+  if (!ok) *err = "cannot write the working file " + working + " (disk full?)";
+  if (ok && !platform::PutFileInPlace(working, target)) {
+    ok = false;
+    *err = platform::IsReadOnlyFile(target) ? target + " is read-only"
+                                            : "cannot put the new " + target + " in place";
+  }
   if (!ok) platform::RemoveFile(working);
   return ok;
 }
@@ -70,21 +80,16 @@ std::string withoutTrailingLineBreaks(const std::string& bytes) {
   return bytes.substr(0, keep);
 }
 
-bool trimTrailingLineBreaks(const std::string& folderPath) {
-  std::string bytes;
-  std::string cfg = aircraftCfgIn(folderPath);
-  if (!platform::ReadWholeFile(cfg, &bytes)) return false;
-  std::string trimmed = withoutTrailingLineBreaks(bytes);
-  if (trimmed.size() == bytes.size()) return true;
-  return replaceFileContent(joinPath(folderPath, kTemporaryFileName), cfg, trimmed);
-}
-
 bool rewriteAircraftCfgText(const std::string& folderPath, const std::string& workingName,
-                            const std::function<bool(std::string* text)>& edit) {
+                            const std::function<bool(std::string* text)>& edit, std::string* err) {
   std::string cfg = aircraftCfgIn(folderPath);
   std::string bytes;
   if (!platform::ReadWholeFile(cfg, &bytes)) {
-    explain("cannot read " + cfg);
+    *err = "cannot read " + cfg;
+    return false;
+  }
+  if (isUtf16Text(bytes)) {
+    *err = cfg + " is UTF-16 text, which Fuselox does not read or change";
     return false;
   }
   TextContent content = decodeText(bytes);
@@ -95,17 +100,22 @@ bool rewriteAircraftCfgText(const std::string& folderPath, const std::string& wo
       content.text.back() == '\n') {
     content.text.pop_back();
   }
-  std::string result = withoutTrailingLineBreaks(encodeText(content.text) + content.tail);
+  std::string result =
+      content.mark + withoutTrailingLineBreaks(encodeText(content.text) + content.tail);
   if (result == bytes) return true;
-  return replaceFileContent(joinPath(folderPath, workingName), cfg, result);
+  return replaceFileContent(workingPathFor(cfg, workingName), cfg, result, err);
 }
 
 bool rewriteAircraftCfg(const std::string& folderPath, const std::string& workingName,
-                        const std::function<bool(std::vector<std::string>* lines)>& edit) {
-  return rewriteAircraftCfgText(folderPath, workingName, [&](std::string* text) {
-    std::vector<std::string> lines = splitLines(*text);
-    if (!edit(&lines)) return false;
-    *text = joinLines(lines);
-    return true;
-  });
+                        const std::function<bool(std::vector<std::string>* lines)>& edit,
+                        std::string* err) {
+  return rewriteAircraftCfgText(
+      folderPath, workingName,
+      [&](std::string* text) {
+        std::vector<std::string> lines = splitLines(*text);
+        if (!edit(&lines)) return false;
+        *text = joinLines(lines);
+        return true;
+      },
+      err);
 }

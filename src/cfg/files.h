@@ -16,37 +16,42 @@ extern const char kRemovalWorkFileName[];  // "liverymend.temp"
 // target accepts the doubled separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
-// Makes `destination` a byte copy of `source`. False when either cannot be
-// opened or a read or write fails.
+// Makes the new file `destination` (created exclusively, never through a
+// link) a byte copy of the regular file `source`, flushed to disk. False when
+// either cannot be opened or a read or write fails.
 bool copyFileBytes(const std::string& source, const std::string& destination);
 
-// Writes `bytes` to `working`, flushes them to disk and puts the working
-// file in place of `target` in one step. On failure the target is unchanged
-// and the working file is gone.
+// Where the working file `workingName` of `target` goes: beside the file
+// the target finally names, so that a link stays a link and the working
+// file can replace that file in one step, across file systems too.
+std::string workingPathFor(const std::string& target, const std::string& workingName);
+
+// Writes `bytes` to `working` (created new, never through a link), flushes
+// them to disk and puts the working file in place of `target` in one step.
+// On failure the target is unchanged, the working file is gone, and `err`
+// says what failed.
 bool replaceFileContent(const std::string& working, const std::string& target,
-                        const std::string& bytes);
+                        const std::string& bytes, std::string* err);
 
 // `bytes` without its trailing CR, LF and 0xFF bytes.
 std::string withoutTrailingLineBreaks(const std::string& bytes);
 
-// Makes the folder's aircraft.cfg end with its last byte that is not CR, LF
-// or 0xFF (a file of nothing else becomes empty). False when the file cannot
-// be read or the trimmed file cannot be put in place.
-bool trimTrailingLineBreaks(const std::string& folderPath);
-
-// Rewrites <folder>\aircraft.cfg through <folder>\<workingName>. `edit` gets
-// the file's text (as text mode reads it); when it returns true the result
-// is written in text mode (LF as CR LF), followed by any bytes after a 0x1A
-// that text mode could not see, and without trailing line breaks. Nothing is
-// split, cut or dropped that the edit did not change. False when the file
-// cannot be read, the edit declines, or the write-back fails; the old file
-// is then intact and no working file remains.
+// Rewrites <folder>\aircraft.cfg through its working file `workingName`.
+// `edit` gets the file's text (as text mode reads it, a leading UTF-8
+// byte-order mark set aside); when it returns true the result is written in
+// text mode (LF as CR LF), after the mark and followed by any bytes after a
+// 0x1A that text mode could not see, without trailing line breaks. Nothing
+// is split, cut or dropped that the edit did not change, and an unchanged
+// file is not written. False when the file cannot be read, is UTF-16 text,
+// the edit declines, or the write-back fails (then `err` says why); the old
+// file is then intact and no working file remains.
 bool rewriteAircraftCfgText(const std::string& folderPath, const std::string& workingName,
-                            const std::function<bool(std::string* text)>& edit);
+                            const std::function<bool(std::string* text)>& edit, std::string* err);
 
 // The same over the file's whole lines (LF removed; a final line without LF
 // included); every line given back is written followed by a line end.
 bool rewriteAircraftCfg(const std::string& folderPath, const std::string& workingName,
-                        const std::function<bool(std::vector<std::string>* lines)>& edit);
+                        const std::function<bool(std::vector<std::string>* lines)>& edit,
+                        std::string* err);
 
 #endif  // FUSELOX_CFG_FILES_H_

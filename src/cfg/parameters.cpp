@@ -72,7 +72,6 @@ std::vector<std::string> readParameter(const std::string& parameter, const Secti
   std::vector<std::string> values;
   SectionTracker tracker(target);
   for (std::string line : splitLines(text)) {
-    cutAtLineBreak(&line);
     tracker.feed(line);
     if (!tracker.inside()) continue;
     std::string key, value;

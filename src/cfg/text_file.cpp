@@ -7,14 +7,21 @@
 
 namespace {
 constexpr char kTextEnd = 0x1A;
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
 }  // namespace
+
+bool isUtf16Text(const std::string& bytes) {
+  return bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
+}
 
 TextContent decodeText(const std::string& bytes) {
   TextContent content;
+  size_t start = bytes.compare(0, 3, kUtf8Mark) == 0 ? 3 : 0;
+  content.mark = bytes.substr(0, start);
   size_t end = bytes.find(kTextEnd);
   if (end == std::string::npos) end = bytes.size();
   content.text.reserve(end);
-  for (size_t i = 0; i < end; ++i) {
+  for (size_t i = start; i < end; ++i) {
     if (bytes[i] == '\r' && i + 1 < end && bytes[i + 1] == '\n') continue;
     content.text.push_back(bytes[i]);
   }
@@ -32,9 +39,16 @@ std::string encodeText(const std::string& text) {
   return bytes;
 }
 
-bool readTextFile(const std::string& path, TextContent* content) {
+bool readTextFile(const std::string& path, TextContent* content, std::string* err) {
   std::string bytes;
-  if (!platform::ReadWholeFile(path, &bytes)) return false;
+  if (!platform::ReadWholeFile(path, &bytes)) {
+    *err = "cannot read " + path;
+    return false;
+  }
+  if (isUtf16Text(bytes)) {
+    *err = path + " is UTF-16 text, which Fuselox does not read or change";
+    return false;
+  }
   *content = decodeText(bytes);
   return true;
 }

@@ -14,18 +14,25 @@ constexpr size_t kLineCapacity = 1023;
 
 // A file as text mode sees it, plus what text mode cannot see.
 struct TextContent {
+  std::string mark;  // a leading UTF-8 byte-order mark, kept but not text
   std::string text;  // the bytes before the first 0x1A, CR LF read as LF
   std::string tail;  // the raw bytes from the first 0x1A on (usually none)
 };
 
-// Splits raw file bytes into their text and their tail.
+// Splits raw file bytes into their mark, text and tail.
 TextContent decodeText(const std::string& bytes);
+
+// True when the bytes begin with a UTF-16 byte-order mark (FF FE or FE FF).
+// Such a file is no one-byte text: reading it as one, or writing it back,
+// would destroy it, so it is refused.
+bool isUtf16Text(const std::string& bytes);
 
 // The raw bytes of text written in text mode: every LF becomes CR LF.
 std::string encodeText(const std::string& text);
 
-// Reads a file as text. False when it cannot be opened or read.
-bool readTextFile(const std::string& path, TextContent* content);
+// Reads a file as text. False, with the reason in `err`, when it cannot be
+// opened or read or is UTF-16 text.
+bool readTextFile(const std::string& path, TextContent* content, std::string* err);
 
 // Reads text the way a C line read with a 1024-byte buffer does: each piece
 // stops after a LF (kept) or after `capacity` bytes.

@@ -5,18 +5,21 @@
 
 namespace {
 
-// Calls visit(line) for every line as the readers see it: pieces of at most
-// the line capacity, cut at their first CR or LF, upper-cased.
+// Calls visit(line) for every line as the editors see it too: everything up
+// to its LF however long (a lone CR is white space, not a line end; CRs at
+// its end are dropped), upper-cased.
 template <typename Visit>
 void forEachUpperLine(const std::string& text, Visit visit) {
-  LineReader reader(text);
-  std::string line;
-  while (reader.next(&line)) {
-    cutAtLineBreak(&line);
+  for (std::string& line : splitLines(text)) {
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     upperCaseInPlace(&line);
     visit(line);
   }
 }
+
+// The part of a line in which a title or texture is looked for: text past
+// the line capacity never is one.
+std::string valuePart(const std::string& line) { return line.substr(0, kLineCapacity); }
 
 }  // namespace
 
@@ -27,29 +30,23 @@ int countVariantHeaders(const std::string& text) {
 }
 
 std::vector<VariantRecord> readVariantTable(const std::string& text) {
-  std::vector<VariantRecord> table(countVariantHeaders(text));
-  size_t current = 0;
-  int headersSeen = 0;
-  bool inside = false;
+  std::vector<VariantRecord> table;
+  bool inside = false;  // within a variant section whose texture is not seen yet
   forEachUpperLine(text, [&](const std::string& line) {
-    bool header = isVariantHeader(line);
-    int position = headersSeen;
-    headersSeen += header;
-    if (current >= table.size()) return;
-    VariantRecord& record = table[current];
-    if (!inside) {
-      if (header) {
-        record.number = sectionNumber(line);
-        record.position = position;
-        inside = true;
-      }
+    if (isHeaderLine(line)) {
+      inside = isVariantHeader(line);
+      if (!inside) return;
+      table.emplace_back();
+      table.back().number = sectionNumber(line);
+      table.back().position = static_cast<int>(table.size()) - 1;
       return;
     }
-    std::string compact = removeWhiteSpace(line);
-    if (compact.find("TITLE=") != std::string::npos) valueAfterEquals(line, &record.title);
+    if (!inside) return;
+    std::string part = valuePart(line);
+    std::string compact = removeWhiteSpace(part);
+    if (compact.find("TITLE=") != std::string::npos) valueAfterEquals(part, &table.back().title);
     if (compact.find("TEXTURE=") != std::string::npos) {
-      valueAfterEquals(line, &record.texture);
-      ++current;
+      valueAfterEquals(part, &table.back().texture);
       inside = false;
     }
   });
@@ -65,7 +62,7 @@ bool variantTitleExists(const std::string& text, const std::string& title) {
       searching = isVariantHeader(upper);
       return;
     }
-    std::string line = upper, key, value;
+    std::string line = valuePart(upper), key, value;
     found = splitKeyValue(&line, &key, &value) && equalsIgnoringCase(key, "TITLE") &&
             equalsIgnoringCase(value, title);
   });

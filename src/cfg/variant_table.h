@@ -23,9 +23,9 @@ enum LookupMode { kByTitle = 0, kByTexture = 1 };
 int countVariantHeaders(const std::string& text);
 
 // One record per variant header. A record is filled from the lines after
-// its header; its texture line ends it, and a section without one runs on
-// into the next (whose header is then not recognised), leaving the last
-// records at their defaults.
+// its header up to the next header line; its texture line ends it early.
+// A line is everything up to its LF, and only its first kLineCapacity bytes
+// can hold a title or texture.
 std::vector<VariantRecord> readVariantTable(const std::string& text);
 
 // True when, after the first variant header, some line is "TITLE=<title>"

@@ -187,6 +187,7 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
       return nullptr;
     }
     request->args[match->slots[i]] = value;
+    request->paths[match->slots[i]] = platform::PathFromWide(args[i + 2]);
   }
   return match;
 }

@@ -69,19 +69,25 @@ struct CommandRequest {
   int addMissingParameter = 0;
   int copyTextureFolders = 0;
   int deleteTextureFoldersAfterInstall = 0;
-  // Narrow text, at most kSlotSize - 1 bytes each; empty means "not given".
+  // Each argument twice: as narrow text (the low byte of each UTF-16 code
+  // unit), compared with file content; and as a path (UTF-8), which keeps
+  // every character on its way to the file system. At most kSlotSize - 1
+  // UTF-16 code units each; empty means "not given".
   std::string args[kSlotCount];
+  std::string paths[kSlotCount];
 
-  const std::string& aircraftFolder() const { return args[kAircraftFolder]; }
+  const std::string& aircraftFolder() const { return paths[kAircraftFolder]; }
   const std::string& title() const { return args[kTitle]; }
   const std::string& texture() const { return args[kTexture]; }
-  const std::string& sourceFile() const { return args[kSourceFile]; }
+  const std::string& sourceFile() const { return paths[kSourceFile]; }
   const std::string& parameter() const { return args[kParameter]; }
+  // BINPATCH_APPLY* take a relative file path where others take a parameter.
+  const std::string& relativePath() const { return paths[kParameter]; }
   const std::string& newValue() const { return args[kNewValue]; }
   const std::string& section() const { return args[kSection]; }
-  const std::string& oldFile() const { return args[kOldFile]; }
-  const std::string& newFile() const { return args[kNewFile]; }
-  const std::string& patchFile() const { return args[kPatchFile]; }
+  const std::string& oldFile() const { return paths[kOldFile]; }
+  const std::string& newFile() const { return paths[kNewFile]; }
+  const std::string& patchFile() const { return paths[kPatchFile]; }
 };
 
 #endif  // FUSELOX_CLI_REQUEST_H_

@@ -13,7 +13,7 @@ namespace {
 
 bool opensFor(const std::string& path, CfgAccess access) {
   if (access == CfgAccess::kUpdate && platform::IsReadOnlyFile(path)) return false;
-  FILE* file = platform::OpenStream(path, access == CfgAccess::kUpdate ? "r+b" : "rb");
+  FILE* file = platform::OpenForReading(path);
   if (file == nullptr) return false;
   std::fclose(file);
   return true;
@@ -25,7 +25,7 @@ const SimObjectsPath* findHoldingPath(const std::vector<SimObjectsPath>& paths,
   for (const SimObjectsPath& entry : paths) {
     if (!entry.valid) continue;
     std::string candidate = joinPath(joinPath(entry.path, aircraftFolder), "aircraft.cfg");
-    if (candidate.size() < kSlotSize && opensFor(candidate, access)) return &entry;
+    if (platform::PathLength(candidate) < kSlotSize && opensFor(candidate, access)) return &entry;
   }
   return nullptr;
 }
@@ -59,7 +59,7 @@ bool findAircraftFolder(const std::string& aircraftFolder, std::string* out) {
     return false;
   }
   std::string folder = holder->path + "\\" + aircraftFolder + "\\";
-  if (folder.size() >= kSlotSize) return false;
+  if (platform::PathLength(folder) >= kSlotSize) return false;
   *out = folder;
   return true;
 }
@@ -68,7 +68,7 @@ int handlePrintPathAircraft(const CommandRequest& request) {
   std::string folder;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
-  printResult(folder + "\n");
+  printResult(platform::NarrowFromPath(folder) + "\n");
   return 1;
 }
 
@@ -88,8 +88,8 @@ int handleDumpAllAircraft(const CommandRequest&) {
     for (const std::string& name : names) {
       if (name == "." || name == "..") continue;
       std::string candidate = joinPath(joinPath(entry.path, name), "aircraft.cfg");
-      if (candidate.size() < kSlotSize && opensFor(candidate, CfgAccess::kRead)) {
-        printResult(name + "\n");
+      if (platform::PathLength(candidate) < kSlotSize && opensFor(candidate, CfgAccess::kRead)) {
+        printResult(platform::NarrowFromPath(name) + "\n");
       }
     }
   }

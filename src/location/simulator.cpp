@@ -45,8 +45,9 @@ void parseSimObjectsPathLine(const std::string& line, SimObjectsPath* entry,
   std::string value = line.substr(pos);
   // A drive letter makes the value a folder of its own; anything else lies
   // below the simulator folder, joined exactly as stored.
-  entry->path = containsText(value, ":") ? value : simulatorFolder + value;
-  entry->valid = entry->path.size() < kSlotSize;
+  std::string path = platform::PathFromNarrow(value);
+  entry->path = containsText(value, ":") ? path : simulatorFolder + path;
+  entry->valid = platform::PathLength(entry->path) < kSlotSize;
 }
 
 std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
@@ -74,15 +75,15 @@ std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
 }
 
 std::vector<SimObjectsPath> loadSimObjectsPaths() {
-  std::string cfgPath, simulatorFolder;
+  std::string cfgPath, simulatorFolder, err;
   TextContent content;
   if (!fsxCfgPath(&cfgPath)) {
     explain("the application-data folder is not known (no AppData shell folder)");
     return {};
   }
   if (!readSimulatorFolder(&simulatorFolder)) return {};
-  if (!readTextFile(cfgPath, &content)) {
-    explain("cannot read fsx.cfg at " + cfgPath);
+  if (!readTextFile(cfgPath, &content, &err)) {
+    explain("cannot read fsx.cfg: " + err);
     return {};
   }
   std::vector<SimObjectsPath> paths = parseSimObjectsPaths(content.text, simulatorFolder);
@@ -95,6 +96,6 @@ int handlePrintPathFsx(const CommandRequest&) {
   if (!readSimulatorFolder(&folder)) {
     return failWith(kNoSimulatorFolder);
   }
-  printResult(folder + "\n");
+  printResult(platform::NarrowFromPath(folder) + "\n");
   return 1;
 }

@@ -111,7 +111,7 @@ bool digestMatches(FILE* patch, const ByteBuffer& oldData) {
 // Rebuilds into the working file; true when it is complete on disk.
 bool writeRebuild(const ByteBuffer& oldData, const PatchSizes& sizes, FILE* patch,
                   const std::string& working) {
-  FILE* out = platform::OpenStream(working, "wb");
+  FILE* out = platform::CreateNewFile(working);
   if (out == nullptr) {
     explain(working + ": cannot be created");
     return false;
@@ -159,7 +159,11 @@ bool applyOpenPatch(const std::string& targetPath, const std::string& patchPath,
 
 }  // namespace
 
-std::string rebuildPath(const std::string& targetPath) { return targetPath + ".temp"; }
+// Beside the file a link finally names, so that the rebuild replaces it in
+// one step even across file systems.
+std::string rebuildPath(const std::string& targetPath) {
+  return platform::FinalPath(targetPath) + ".temp";
+}
 
 bool copyRun(uint32_t length, FILE* source, FILE* destination) {
   uint8_t piece[kCopyPiece];
@@ -202,7 +206,7 @@ bool applyPatchFile(const std::string& targetPath, const std::string& patchPath)
     explain(describeReadResult(read, targetPath));
     return false;
   }
-  FILE* patch = platform::OpenStream(patchPath, "rb");
+  FILE* patch = platform::OpenForReading(patchPath);
   if (patch == nullptr) return false;
   bool applied = applyOpenPatch(targetPath, patchPath, oldData, patch);
   fclose(patch);

@@ -16,7 +16,7 @@
 namespace {
 
 bool opensForReading(const std::string& path) {
-  FILE* file = platform::OpenStream(path, "rb");
+  FILE* file = platform::OpenForReading(path);
   if (file == nullptr) return false;
   fclose(file);
   return true;
@@ -43,20 +43,23 @@ int reportSuccess() {
 
 // Applies the patch to "<folder>\<relative path>", as the command gave them.
 int applyBeneath(const std::string& folder, const CommandRequest& request) {
-  std::string target = folder + "\\" + request.parameter();
-  if (rebuildPath(target).size() >= kSlotSize) return failWith("target path too long");
+  std::string target = folder + "\\" + request.relativePath();
+  if (platform::PathLength(rebuildPath(target)) >= kSlotSize) {
+    return failWith("target path too long");
+  }
   // The same lock as the aircraft.cfg editors take, so that a CHANGE and a
   // patch of one file never both read the old version.
   size_t separator = target.find_last_of("\\/");
   std::unique_ptr<platform::FolderLock> lock =
       platform::LockFolder(target.substr(0, separator + 1));
+  if (!lock) return failWith("cannot lock the folder of " + target);
   if (!opensForReading(target)) return failWith(target + ": cannot be opened");
   if (!applyPatchFile(target, request.patchFile())) return failWith("");
   return reportSuccess();
 }
 
 bool applyArgumentsGiven(const CommandRequest& request) {
-  return !request.parameter().empty() && !request.patchFile().empty();
+  return !request.relativePath().empty() && !request.patchFile().empty();
 }
 
 }  // namespace

@@ -348,7 +348,9 @@ MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, const uint8_t* newData,
   return MakeResult::kMade;
 }
 
-std::string patchWorkingPath(const std::string& patchPath) { return patchPath + ".temp"; }
+std::string patchWorkingPath(const std::string& patchPath) {
+  return platform::FinalPath(patchPath) + ".temp";
+}
 
 namespace {
 
@@ -377,7 +379,7 @@ bool writePatchStream(FILE* file, ByteBuffer* oldData, ByteBuffer* newData) {
 
 bool writePatchFile(const std::string& patchPath, ByteBuffer* oldData, ByteBuffer* newData) {
   std::string working = patchWorkingPath(patchPath);
-  FILE* file = platform::OpenStream(working, "wb");
+  FILE* file = platform::CreateNewFile(working);
   if (file == nullptr) {
     explain(working + ": cannot be created");
     return false;

@@ -35,80 +35,6 @@ bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-// The length of a UTF-8 sequence led by byte c, or 0 when c cannot lead one.
-int SequenceLength(unsigned char c) {
-  if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) return 2;
-  if (c >= 0xE0 && c <= 0xEF) return 3;
-  if (c >= 0xF0 && c <= 0xF4) return 4;
-  return 0;
-}
-
-// Decodes the sequence at bytes[i] of length len; false when it is invalid.
-bool DecodeSequence(const std::string& bytes, size_t i, int len, char32_t* cp) {
-  if (len < 2 || i + len > bytes.size()) return false;
-  unsigned char lead = static_cast<unsigned char>(bytes[i]);
-  char32_t value = lead & (0x7F >> len);
-  for (int k = 1; k < len; ++k) {
-    unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-    if ((c & 0xC0) != 0x80) return false;
-    value = (value << 6) | (c & 0x3F);
-  }
-  static const char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < kSmallest[len] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    return false;
-  }
-  *cp = value;
-  return true;
-}
-
-// UTF-8 to UTF-16 code units; a byte that does not start a valid sequence
-// stands for itself.
-std::u16string DecodeUtf8(const std::string& bytes) {
-  std::u16string out;
-  size_t i = 0;
-  while (i < bytes.size()) {
-    unsigned char c = static_cast<unsigned char>(bytes[i]);
-    int len = SequenceLength(c);
-    char32_t cp = c;
-    if (len == 1 || !DecodeSequence(bytes, i, len, &cp)) {
-      out.push_back(static_cast<char16_t>(c));
-      ++i;
-      continue;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += len;
-  }
-  return out;
-}
-
-std::string NarrowUnits(const std::u16string& wide) {
-  std::string out;
-  for (char16_t u : wide) out.push_back(static_cast<char>(u & 0xFF));
-  return out;
-}
-
-// Narrow text (code points U+0000 to U+00FF) as a UTF-8 host name.
-std::string NarrowToUtf8(const std::string& narrow) {
-  std::string out;
-  for (char ch : narrow) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out.push_back(ch);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
-
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool EntryExists(const std::string& host_path) {
@@ -120,15 +46,14 @@ bool EntryExists(const std::string& host_path) {
 // exists, else the first entry in byte order that matches ignoring ASCII
 // case, else the name as written (so that it can be created).
 std::string ResolveComponent(const std::string& folder, const std::string& component) {
-  std::string exact = NarrowToUtf8(component);
-  if (component == "." || component == ".." || EntryExists(folder + "/" + exact)) return exact;
+  const std::string& exact = component;
+  if (EntryExists(folder + "/" + exact)) return exact;
   DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
   if (dir == nullptr) return exact;
   std::string best;
   while (struct dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
-    if (EqualIgnoringAsciiCase(NarrowUnits(DecodeUtf8(name)), component) &&
-        (best.empty() || name < best)) {
+    if (EqualIgnoringAsciiCase(name, component) && (best.empty() || name < best)) {
       best = name;
     }
   }
@@ -154,33 +79,83 @@ std::string WindowsComponent(std::string component, bool last) {
 // A path the program may hand to the system: not empty and not a device.
 bool Usable(const std::string& path) { return !path.empty() && !NamesDevice(path); }
 
-// Maps a Windows-form or host path to the host path it names.
-std::string HostPath(const std::string& path) {
+// The components of a path, split at "\" and "/", empty ones dropped.
+std::vector<std::string> SplitComponents(const std::string& path, size_t start) {
+  std::vector<std::string> components;
+  size_t i = start;
+  while (i < path.size()) {
+    size_t end = i;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    if (end > i) components.push_back(path.substr(i, end - i));
+    i = end + 1;
+  }
+  return components;
+}
+
+// Where a path starts: the host folder its first component lies in, and
+// whether ".." may climb above it (only a relative host path may: it starts
+// in the working folder).
+struct PathRoot {
   std::string host;
-  size_t start = 0;
+  size_t rest = 0;  // index of the first component after the root
+  bool climbable = false;
+};
+
+PathRoot RootOf(const std::string& path) {
   bool has_drive = path.size() >= 2 && path[1] == ':' &&
                    ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
   if (has_drive) {
-    host = WinePrefix() + "/dosdevices/" + static_cast<char>(path[0] | 0x20) + ":";
-    start = 2;
-  } else if (!path.empty() && path[0] == '/') {
-    host = "";
-  } else {
-    host = ".";
+    return {WinePrefix() + "/dosdevices/" + static_cast<char>(path[0] | 0x20) + ":", 2, false};
   }
-  size_t i = start;
-  while (i <= path.size()) {
-    size_t end = i;
-    while (end < path.size() && !IsSeparator(path[end])) ++end;
-    if (end > i) {
-      size_t next = end;
-      while (next < path.size() && IsSeparator(path[next])) ++next;
-      std::string component = WindowsComponent(path.substr(i, end - i), next >= path.size());
-      host += "/" + ResolveComponent(host, component);
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    // \\server\share: Wine keeps a link for it under dosdevices/unc.
+    std::vector<std::string> parts = SplitComponents(path, 0);
+    std::string unc = WinePrefix() + "/dosdevices/unc";
+    size_t consumed = 0;
+    for (size_t k = 0; k < 2 && k < parts.size(); ++k) {
+      unc += "/" + ResolveComponent(unc, parts[k]);
+      consumed = path.find(parts[k], consumed) + parts[k].size();
     }
-    i = end + 1;
+    if (parts.size() < 2) unc += "/?";  // no share: a path that cannot exist
+    return {unc, consumed, false};
+  }
+  if (!path.empty() && path[0] == '/') return {"", 0, false};
+  return {".", 0, true};
+}
+
+// Maps a Windows-form or host path to the host path it names. "." and ".."
+// are resolved by name, as Windows does, and ".." never climbs above the
+// drive root, the share or "/".
+std::string HostPath(const std::string& path) {
+  PathRoot root = RootOf(path);
+  std::vector<std::string> components = SplitComponents(path, root.rest);
+  std::vector<std::string> kept;
+  for (size_t k = 0; k < components.size(); ++k) {
+    std::string component = WindowsComponent(components[k], k + 1 == components.size());
+    if (component == ".") continue;
+    if (component == "..") {
+      if (!kept.empty() && kept.back() != "..") {
+        kept.pop_back();
+      } else if (root.climbable) {
+        kept.push_back("..");
+      }
+      continue;
+    }
+    kept.push_back(component);
+  }
+  std::string host = root.host;
+  for (const std::string& component : kept) {
+    host += "/" + (component == ".." ? component : ResolveComponent(host, component));
   }
   return host.empty() ? "/" : host;
+}
+
+bool SyncHostFolder(const std::string& host) {
+  int fd = open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
 }
 
 // ---- user.reg -------------------------------------------------------------
@@ -195,6 +170,8 @@ std::string UnescapeKeyPath(const std::string& text) {
   return out;
 }
 
+bool isWhiteSpaceByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -207,7 +184,7 @@ int HexDigit(char c) {
 bool ParseRegistryString(const std::string& text, size_t pos, std::u16string* out) {
   std::string raw;  // bytes between escapes, decoded as UTF-8 in runs
   auto flush = [&]() {
-    *out += DecodeUtf8(raw);
+    *out += WideFromPath(raw);
     raw.clear();
   };
   for (size_t i = pos + 1; i < text.size(); ++i) {
@@ -238,6 +215,28 @@ bool ParseRegistryString(const std::string& text, size_t pos, std::u16string* ou
   return false;
 }
 
+// Parses "xx,xx,..." (blanks allowed) as the UTF-16LE string Windows returns
+// for a string stored without its final NUL: up to the first NUL unit.
+bool ParseRegistryHex(const std::string& text, std::u16string* out) {
+  std::string bytes;
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == ',' || isWhiteSpaceByte(text[i])) {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= text.size() || HexDigit(text[i]) < 0 || HexDigit(text[i + 1]) < 0) return false;
+    bytes.push_back(static_cast<char>(HexDigit(text[i]) * 16 + HexDigit(text[i + 1])));
+    i += 2;
+  }
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char16_t unit = static_cast<unsigned char>(bytes[i]) |
+                    static_cast<char16_t>(static_cast<unsigned char>(bytes[i + 1]) << 8);
+    if (unit == 0) break;
+    out->push_back(unit);
+  }
+  return true;
+}
+
 // Finds a string value in the current user's hive of the prefix.
 bool ReadUserRegistryString(const std::string& key, const std::string& value_name,
                             std::u16string* out) {
@@ -264,13 +263,25 @@ bool ReadUserRegistryString(const std::string& key, const std::string& value_nam
     while (name_end != std::string::npos && line[name_end - 1] == '\\') {
       name_end = line.find("\"=", name_end + 1);
     }
-    if (name_end == std::string::npos || !EqualIgnoringAsciiCase(NarrowUnits(name), value_name)) {
+    if (name_end == std::string::npos || !EqualIgnoringAsciiCase(PathFromWide(name), value_name)) {
       continue;
     }
     std::string rest = line.substr(name_end + 2);
+    out->clear();
+    if (rest.compare(0, 7, "hex(1):") == 0 || rest.compare(0, 7, "hex(2):") == 0) {
+      // Continued lines end in "\" and the next one starts with blanks.
+      while (!rest.empty() && rest.back() == '\\' && pos < data.size()) {
+        rest.pop_back();
+        end = data.find('\n', pos);
+        if (end == std::string::npos) end = data.size();
+        rest += data.substr(pos, end - pos);
+        pos = end + 1;
+        while (!rest.empty() && rest.back() == '\r') rest.pop_back();
+      }
+      return ParseRegistryHex(rest.substr(7), out);
+    }
     if (rest.compare(0, 7, "str(2):") == 0) rest = rest.substr(7);
     if (rest.empty() || rest[0] != '"') return false;
-    out->clear();
     return ParseRegistryString(rest, 0, out);
   }
   return false;
@@ -297,7 +308,7 @@ bool ReadSimulatorAppPath(std::string* out) {
   size_t nul = value.find(u'\0');
   if (nul != std::u16string::npos) value.resize(nul);
   if (value.size() > kMaxRegistryStringUnits) return false;
-  *out = NarrowUnits(value);
+  *out = PathFromWide(value);
   return true;
 }
 
@@ -311,21 +322,47 @@ bool ReadRoamingAppDataFolder(std::string* out) {
   }
   size_t nul = value.find(u'\0');
   if (nul != std::u16string::npos) value.resize(nul);
-  *out = NarrowUnits(value);
+  *out = PathFromWide(value);
   return !out->empty();
 }
 
-FILE* OpenStream(const std::string& path, const char* binary_mode) {
+FILE* OpenForReading(const std::string& path) {
+  if (!Usable(path)) return nullptr;
+  // Non-blocking, so that a FIFO is refused at once instead of waiting for
+  // a writer; a regular file reads the same either way.
+  int fd = open(HostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
+FILE* CreateNewFile(const std::string& path) {
   if (!Usable(path)) return nullptr;
   std::string host = HostPath(path);
   struct stat st;
-  // A folder opens as a stream on POSIX but not on Windows.
-  if (stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
-  return std::fopen(host.c_str(), binary_mode);
+  // A stale working file goes by name: a link is removed, never followed.
+  if (lstat(host.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || unlink(host.c_str()) != 0)) {
+    return nullptr;
+  }
+  int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) {
+    close(fd);
+    unlink(host.c_str());
+  }
+  return file;
 }
 
 bool ReadWholeFile(const std::string& path, std::string* data) {
-  FILE* file = OpenStream(path, "rb");
+  FILE* file = OpenForReading(path);
   if (file == nullptr) return false;
   data->clear();
   char buffer[65536];
@@ -348,34 +385,48 @@ bool IsReadOnlyFile(const std::string& path) {
 
 bool SyncFile(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 
+bool SyncFolder(const std::string& folder) { return SyncHostFolder(HostPath(folder)); }
+
+EntryKind Inspect(const std::string& path) {
+  struct stat st;
+  if (!Usable(path) || lstat(HostPath(path).c_str(), &st) != 0) return EntryKind::kMissing;
+  if (S_ISLNK(st.st_mode)) return EntryKind::kLink;
+  if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
+  return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
+}
+
+std::string FinalPath(const std::string& path) {
+  if (Inspect(path) != EntryKind::kLink) return path;
+  char* real = realpath(HostPath(path).c_str(), nullptr);
+  if (real == nullptr) return path;
+  std::string resolved = real;
+  std::free(real);
+  return resolved;
+}
+
 bool PutFileInPlace(const std::string& working, const std::string& target) {
   if (!Usable(working) || !Usable(target)) return false;
   std::string from = HostPath(working);
-  std::string to = HostPath(target);
+  std::string to = HostPath(FinalPath(target));
   struct stat st;
-  if (lstat(to.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char* real = realpath(to.c_str(), nullptr);
-    if (real == nullptr) return false;
-    to = real;
-    std::free(real);
-  }
   if (stat(to.c_str(), &st) == 0) {
-    if ((st.st_mode & 0222) == 0) return false;
-    chmod(from.c_str(), st.st_mode & 07777);
+    if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return false;
+    // The new file is the old one to its owner: same owner, group and mode.
+    // Only root may give a file away; anyone else already owns what they
+    // write, so a refused chown changes nothing.
+    if (chown(from.c_str(), st.st_uid, st.st_gid) != 0 && geteuid() == 0) return false;
+    if (chmod(from.c_str(), st.st_mode & 07777) != 0) return false;
   }
   if (rename(from.c_str(), to.c_str()) != 0) return false;
   // Make the rename itself durable.
   std::string folder = to.substr(0, to.rfind('/') + 1);
-  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
-  }
+  SyncHostFolder(folder.empty() ? "." : folder);
   return true;
 }
 
 bool RemoveFile(const std::string& path) {
-  return Usable(path) && unlink(HostPath(path).c_str()) == 0;
+  // unlink removes a link itself; a folder is refused.
+  return Usable(path) && Inspect(path) != EntryKind::kFolder && unlink(HostPath(path).c_str()) == 0;
 }
 
 bool CreateFolder(const std::string& path) {
@@ -390,7 +441,11 @@ bool RenameFolder(const std::string& from, const std::string& to) {
 }
 
 bool RemoveFolder(const std::string& path) {
-  return Usable(path) && rmdir(HostPath(path).c_str()) == 0;
+  if (!Usable(path)) return false;
+  std::string host = HostPath(path);
+  // A link to a folder goes itself; what it points to is not ours.
+  if (Inspect(path) == EntryKind::kLink) return unlink(host.c_str()) == 0;
+  return rmdir(host.c_str()) == 0;
 }
 
 bool SameExistingFile(const std::string& a, const std::string& b) {
@@ -407,7 +462,7 @@ bool ListFolder(const std::string& pattern, std::vector<std::string>* names) {
   DIR* dir = opendir(HostPath(folder.empty() ? "/" : folder).c_str());
   if (dir == nullptr) return false;
   while (struct dirent* entry = readdir(dir)) {
-    std::string name = NarrowUnits(DecodeUtf8(entry->d_name));
+    std::string name = entry->d_name;  // used again exactly as listed
     if (NameMatchesPattern(name, name_pattern)) names->push_back(name);
   }
   closedir(dir);
@@ -454,7 +509,7 @@ std::string GetEnvironment(const char* name) {
 
 WideArgs DecodeUtf8Args(int argc, char** argv) {
   WideArgs args;
-  for (int i = 0; i < argc; ++i) args.push_back(DecodeUtf8(argv[i]));
+  for (int i = 0; i < argc; ++i) args.push_back(WideFromPath(argv[i]));
   return args;
 }
 

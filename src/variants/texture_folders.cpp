@@ -8,111 +8,129 @@ namespace {
 
 bool isDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
+// `folderName` is a listed name (a path); texture values are narrow text.
 bool servesSomeSection(const std::string& folderName, const std::vector<SourceSection>& sections) {
   size_t dot = folderName.rfind('.');
   std::string suffix = dot == std::string::npos ? "" : folderName.substr(dot + 1);
   for (const SourceSection& section : sections) {
-    if (equalsIgnoringCase(section.texture, suffix)) return true;
+    if (equalsIgnoringCase(platform::PathFromNarrow(section.texture), suffix)) return true;
   }
   return false;
 }
 
-bool folderExists(const std::string& folder) {
-  std::vector<std::string> names;
-  return platform::ListFolder(joinPath(folder, "*.*"), &names);
-}
-
+// Deletes a folder's files and then the folder. A link, as the folder or
+// inside it, is removed itself and never followed; sub-folders stay (and
+// keep the folder).
 void removeFolderWithFiles(const std::string& folder) {
-  deleteFolderFiles(folder);
+  platform::EntryKind kind = platform::Inspect(folder);
+  if (kind == platform::EntryKind::kLink) {
+    if (!platform::RemoveFolder(folder)) platform::RemoveFile(folder);
+    return;
+  }
+  if (kind != platform::EntryKind::kFolder) return;
+  std::vector<std::string> names;
+  if (!platform::ListFolder(joinPath(folder, "*.*"), &names)) return;
+  for (const std::string& name : names) {
+    std::string entry = joinPath(folder, name);
+    if (isDotEntry(name) || platform::Inspect(entry) == platform::EntryKind::kFolder) continue;
+    if (!platform::RemoveFile(entry)) platform::RemoveFolder(entry);
+  }
   platform::RemoveFolder(folder);
 }
 
-// Copies the files (not the sub-folders) of `source` into `destination`;
-// false when one of them cannot be copied.
-bool copyEveryFile(const std::string& destination, const std::string& source) {
+// Copies the files (not the sub-folders) of `source` into `destination`,
+// each flushed to disk; false when one cannot be copied or is a link (its
+// content lies outside the shipped folder).
+bool copyEveryFile(const std::string& destination, const std::string& source, std::string* err) {
   std::vector<std::string> names;
-  if (!platform::ListFolder(joinPath(source, "*.*"), &names)) return false;
+  if (!platform::ListFolder(joinPath(source, "*.*"), &names)) {
+    *err = "cannot list " + source;
+    return false;
+  }
   for (const std::string& name : names) {
     std::string file = joinPath(source, name);
-    if (isDotEntry(name) || !platform::FileExists(file)) continue;
-    if (!copyFileBytes(file, joinPath(destination, name))) return false;
+    platform::EntryKind kind = platform::Inspect(file);
+    if (isDotEntry(name) || kind == platform::EntryKind::kFolder) continue;
+    if (kind != platform::EntryKind::kFile) {
+      *err = file + " is a link or no regular file: the texture folder is not copied";
+      return false;
+    }
+    if (!copyFileBytes(file, joinPath(destination, name))) {
+      *err = "cannot copy " + file + " (disk full?)";
+      return false;
+    }
   }
   return true;
 }
 
-enum class Placement { kCopied, kExisted, kFailed };
-
 // Puts a copy of the shipped folder at `target` whole: the files go into a
-// staging folder that is renamed when all are there, so that a run killed
-// half way never leaves a partial folder that the next run would take for
-// the user's own (and then delete the shipped originals).
-Placement placeTextureFolder(const std::string& shipped, const std::string& target) {
-  if (folderExists(target)) return Placement::kExisted;
+// staging folder that is renamed when all are there and on disk, so that a
+// run killed half way never leaves a partial folder that the next run would
+// take for the user's own.
+bool placeTextureFolder(const std::string& shipped, const std::string& target, std::string* err) {
   std::string staging = target + ".fuselox-partial";
   removeFolderWithFiles(staging);
-  if (platform::CreateFolder(staging) && copyEveryFile(staging, shipped) &&
-      platform::RenameFolder(staging, target)) {
-    return Placement::kCopied;
+  if (!platform::CreateFolder(staging)) {
+    *err = "cannot create " + staging;
+    return false;
   }
-  removeFolderWithFiles(staging);
-  return Placement::kFailed;
+  bool ok = copyEveryFile(staging, shipped, err) && platform::SyncFolder(staging);
+  if (ok && !platform::RenameFolder(staging, target)) {
+    ok = false;
+    *err = "cannot rename " + staging + " to " + target;
+  }
+  if (!ok) removeFolderWithFiles(staging);
+  return ok;
 }
 
 }  // namespace
 
 std::string folderOfPath(const std::string& path) {
   size_t sep = path.find_last_of("\\/");
-  return sep == std::string::npos ? path : path.substr(0, sep);
+  return sep == std::string::npos ? "." : path.substr(0, sep);
 }
 
-std::string lastPathComponent(const std::string& path) {
-  size_t sep = path.find_last_of("\\/");
-  return sep == std::string::npos ? path : path.substr(sep + 1);
-}
-
-bool copyFolderFiles(const std::string& destination, const std::string& source) {
-  std::vector<std::string> names;
-  if (!platform::ListFolder(joinPath(source, "*.*"), &names)) return false;
-  bool ok = true;
-  for (const std::string& name : names) {
-    if (isDotEntry(name)) continue;
-    ok = copyFileBytes(joinPath(source, name), joinPath(destination, name)) && ok;
-  }
-  return ok;
-}
-
-bool deleteFolderFiles(const std::string& folder) {
-  std::vector<std::string> names;
-  if (!platform::ListFolder(joinPath(folder, "*.*"), &names)) return false;
-  for (const std::string& name : names) {
-    if (!isDotEntry(name)) platform::RemoveFile(joinPath(folder, name));
-  }
-  return true;
-}
-
-void installTextureFolders(const std::string& sourceFile, const std::string& aircraftFolderPath,
-                           const std::vector<SourceSection>& sections, bool deleteShipped) {
+bool placeTextureFolders(const std::string& sourceFile, const std::string& aircraftFolderPath,
+                         const std::vector<SourceSection>& sections, TexturePlacement* placement,
+                         std::string* err) {
   std::string sourceFolder = folderOfPath(sourceFile);
   std::vector<std::string> names;
   if (sections.empty() || !platform::ListFolder(joinPath(sourceFolder, "texture.*"), &names)) {
-    return;
+    return true;
   }
   for (const std::string& name : names) {
     if (!servesSomeSection(name, sections)) continue;
     std::string shipped = joinPath(sourceFolder, name);
-    std::string target = joinPath(aircraftFolderPath, lastPathComponent(name));
+    std::string target = joinPath(aircraftFolderPath, name);
     // A source file inside the aircraft folder ships the aircraft's own
     // folders: nothing to copy, and nothing that may be deleted.
     if (platform::SameExistingFile(shipped, target)) continue;
-    // An existing folder is the user's: it is never written into.
-    Placement placement = placeTextureFolder(shipped, target);
-    // A shipped folder that did not reach the aircraft (a full disk, say)
-    // is all the user has of those textures: it stays.
-    if (deleteShipped && placement != Placement::kFailed) {
-      deleteFolderFiles(shipped);
-      platform::RemoveFolder(shipped);
+    platform::EntryKind kind = platform::Inspect(shipped);
+    if (kind == platform::EntryKind::kLink) {
+      *err = shipped + " is a link: the texture folder is not copied";
+    } else if (kind != platform::EntryKind::kFolder) {
+      continue;
+    } else if (platform::Inspect(target) != platform::EntryKind::kMissing) {
+      placement->shipped.push_back(shipped);
+      continue;
+    } else if (placeTextureFolder(shipped, target, err)) {
+      placement->created.push_back(target);
+      placement->shipped.push_back(shipped);
+      continue;
     }
+    removeCreatedFolders(*placement);
+    return false;
   }
+  platform::SyncFolder(aircraftFolderPath);
+  return true;
+}
+
+void removeCreatedFolders(const TexturePlacement& placement) {
+  for (const std::string& folder : placement.created) removeFolderWithFiles(folder);
+}
+
+void deleteShippedFolders(const TexturePlacement& placement) {
+  for (const std::string& folder : placement.shipped) removeFolderWithFiles(folder);
 }
 
 void deleteTextureFolder(const std::string& aircraftFolderPath, const std::string& value) {
@@ -120,7 +138,5 @@ void deleteTextureFolder(const std::string& aircraftFolderPath, const std::strin
       value.find("..") != std::string::npos) {
     return;
   }
-  std::string folder = joinPath(aircraftFolderPath, "texture." + value);
-  deleteFolderFiles(folder);
-  platform::RemoveFolder(folder);
+  removeFolderWithFiles(joinPath(aircraftFolderPath, "texture." + platform::PathFromNarrow(value)));
 }

@@ -22,19 +22,13 @@ int succeed(const std::string& text) {
   return 1;
 }
 
-std::string writeFailure(const std::string& folder) {
-  return "cannot write aircraft.cfg in " + folder + " (read-only or disk full?)";
-}
-
-// The source file's sections; false (reason noted) when there are none.
-bool loadSource(const std::string& path, int base, std::vector<SourceSection>* sections) {
+// The source file's sections; false (reason in `err`) when there are none.
+bool loadSource(const std::string& path, int base, std::vector<SourceSection>* sections,
+                std::string* err) {
   TextContent content;
-  if (!readTextFile(path, &content)) {
-    explain("cannot read the source file " + path);
-    return false;
-  }
+  if (!readTextFile(path, &content, err)) return false;
   *sections = loadSourceSections(content.text, base);
-  if (sections->empty()) explain("the source file " + path + " has no [fltsim.N] section");
+  if (sections->empty()) *err = "the source file " + path + " has no [fltsim.N] section";
   return !sections->empty();
 }
 
@@ -45,81 +39,112 @@ struct InstallOptions {
 };
 
 // Appends the source's sections to <folder>\aircraft.cfg and renumbers every
-// variant, in one safe write. Returns the sections read, or an empty list.
-std::vector<SourceSection> installInto(const std::string& folder, const std::string& sourcePath,
-                                       const InstallOptions& options) {
-  std::vector<SourceSection> sections;
-  bool loaded = false;
-  bool written = rewriteAircraftCfgText(folder, kTemporaryFileName, [&](std::string* text) {
-    if (options.trimFirst) *text = withoutTrailingLineBreaks(*text);
-    int base = firstNumberingGap(*text);
-    if (base < 0) {
-      explain("aircraft.cfg in " + folder + " has no [fltsim.N] section");
-      return false;
-    }
-    if (!loadSource(sourcePath, base, &sections)) return false;
-    loaded = true;
-    std::vector<bool> leaveOut =
-        duplicateSections(*text, sections, options.preventByTitle, options.preventByTexture);
-    std::vector<std::string> lines = splitLines(appendSections(*text, sections, leaveOut));
-    renumberVariants(&lines);
-    *text = joinLines(lines);
-    return true;
-  });
-  if (loaded && !written) explain(writeFailure(folder));
-  if (!written) sections.clear();
-  return sections;
+// variant, in one safe write. False, with the reason in `err`, when nothing
+// was installed.
+bool installInto(const std::string& folder, const std::string& sourcePath,
+                 const InstallOptions& options, std::string* err) {
+  return rewriteAircraftCfgText(
+      folder, kTemporaryFileName,
+      [&](std::string* text) {
+        if (options.trimFirst) *text = withoutTrailingLineBreaks(*text);
+        int base = firstNumberingGap(*text);
+        std::vector<SourceSection> sections;
+        if (base < 0) {
+          *err = "aircraft.cfg in " + folder + " has no [fltsim.N] section";
+          return false;
+        }
+        if (!loadSource(sourcePath, base, &sections, err)) return false;
+        std::vector<bool> leaveOut =
+            duplicateSections(*text, sections, options.preventByTitle, options.preventByTexture);
+        std::vector<std::string> lines = splitLines(appendSections(*text, sections, leaveOut));
+        renumberVariants(&lines);
+        *text = joinLines(lines);
+        return true;
+      },
+      err);
 }
 
 // "<folder>\<name>" when the flag says the source lies in the aircraft
-// folder, else the name as given; false when it does not fit a slot.
-bool sourcePathFor(const CommandRequest& request, const std::string& folder, std::string* path) {
+// folder, else the name as given. False when it does not fit a slot, or
+// when it is the aircraft.cfg being changed (any spelling, any link): that
+// file cannot be its own source, nor be deleted afterwards as one.
+bool sourcePathFor(const CommandRequest& request, const std::string& folder, std::string* path,
+                   std::string* err) {
   *path = request.sourceFileInAircraftFolder ? joinPath(folder, request.sourceFile())
                                              : request.sourceFile();
-  if (path->size() >= kSlotSize) explain("the source file path is too long");
-  return path->size() < kSlotSize;
+  if (platform::PathLength(*path) >= kSlotSize) {
+    *err = "the source file path is too long";
+    return false;
+  }
+  if (platform::SameExistingFile(*path, joinPath(folder, "aircraft.cfg"))) {
+    *err = "the source file is the aircraft.cfg being changed";
+    return false;
+  }
+  return true;
+}
+
+// The sections of the source as the texture folders see them (numbering
+// does not matter there).
+std::vector<SourceSection> sectionsForTextures(const std::string& sourcePath, std::string* err) {
+  std::vector<SourceSection> sections;
+  loadSource(sourcePath, 0, &sections, err);
+  return sections;
+}
+
+std::unique_ptr<platform::FolderLock> lockOrExplain(const std::string& folder, std::string* err) {
+  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
+  if (!lock && platform::Inspect(folder) != platform::EntryKind::kFolder) {
+    *err = "no folder " + folder;
+  } else if (!lock) {
+    *err = "cannot lock the aircraft folder " + folder;
+  }
+  return lock;
 }
 
 int removeVariant(const CommandRequest& request, const std::string& key, LookupMode mode) {
-  std::string folder;
+  std::string folder, err;
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
-  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
-  bool found = false, hasTexture = false;
+  std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
+  if (!lock) return failWith(err);
+  bool found = false, deleteFolder = false;
   std::string textureValue;
   const char* working = mode == kByTitle ? kRemovalWorkFileName : kTemporaryFileName;
-  bool written = rewriteAircraftCfgText(folder, working, [&](std::string* text) {
-    bool exists =
-        mode == kByTitle ? variantTitleExists(*text, key) : variantTextureExists(*text, key);
-    std::vector<std::string> lines = splitLines(*text);
-    int header = variantHeaderLine(lines, findVariant(*text, key, mode).position);
-    found = exists && header >= 0;
-    if (!found) return false;
-    hasTexture = blockTextureValue(lines, header, &textureValue);
-    removeBlock(&lines, header, request.removalDestructive);
-    renumberVariants(&lines);
-    *text = joinLines(lines);
-    return true;
-  });
+  bool written = rewriteAircraftCfgText(
+      folder, working,
+      [&](std::string* text) {
+        bool exists =
+            mode == kByTitle ? variantTitleExists(*text, key) : variantTextureExists(*text, key);
+        std::vector<std::string> lines = splitLines(*text);
+        int header = variantHeaderLine(lines, findVariant(*text, key, mode).position);
+        found = exists && header >= 0;
+        if (!found) return false;
+        bool hasTexture = blockTextureValue(lines, header, &textureValue);
+        removeBlock(&lines, header, request.removalDestructive);
+        renumberVariants(&lines);
+        *text = joinLines(lines);
+        // A folder that a remaining variant still names stays.
+        deleteFolder = hasTexture && !variantTextureExists(*text, textureValue);
+        return true;
+      },
+      &err);
+  if (!err.empty()) return failWith(err);
   if (!found) {
     return failWith(std::string("no variant of this aircraft has the ") +
                     (mode == kByTitle ? "title" : "texture") + " \"" + key + "\"");
   }
-  if (!written) return failWith(writeFailure(folder));
+  if (!written) return failWith("");
   // Only once the variant is gone: a removal that fails keeps its textures.
-  if (request.removalDeleteTextureFolder && hasTexture) deleteTextureFolder(folder, textureValue);
+  if (request.removalDeleteTextureFolder && deleteFolder) deleteTextureFolder(folder, textureValue);
   return succeed("NOERROR\n");
 }
 
 // A source for APPEND_TEXT: its text, unless text mode would hide something
 // after a 0x1A (a lone end-of-file mark, as old editors write, is fine).
-bool appendableText(const std::string& path, std::string* text) {
+bool appendableText(const std::string& path, std::string* text, std::string* err) {
   TextContent content;
-  if (!readTextFile(path, &content)) {
-    explain("cannot read the source file " + path);
-    return false;
-  }
+  if (!readTextFile(path, &content, err)) return false;
   if (removeWhiteSpace(content.tail).find_first_not_of('\x1a') != std::string::npos) {
-    explain("the source file has text after an end-of-file mark (0x1A)");
+    *err = "the source file has text after an end-of-file mark (0x1A)";
     return false;
   }
   *text = content.text;
@@ -128,43 +153,48 @@ bool appendableText(const std::string& path, std::string* text) {
 
 }  // namespace
 
-namespace {
-
-// The install both commands share, under the folder's lock: the sections
-// read from the source (none on failure, reason noted) and the source path.
-std::vector<SourceSection> installFromRequest(const CommandRequest& request,
-                                              const std::string& folder, bool trimFirst,
-                                              std::string* sourcePath) {
-  if (!sourcePathFor(request, folder, sourcePath)) return {};
-  return installInto(
-      folder, *sourcePath,
-      {trimFirst, request.preventDuplicatesByTitle != 0, request.preventDuplicatesByTexture != 0});
-}
-
-}  // namespace
-
 int handleInstallVariant(const CommandRequest& request) {
-  std::string folder, sourcePath;
+  std::string folder, sourcePath, err;
   if (request.aircraftFolder().empty() || request.sourceFile().empty()) {
     return failWith("an argument is empty");
   }
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
-  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
-  std::vector<SourceSection> sections = installFromRequest(request, folder, true, &sourcePath);
-  if (sections.empty()) return failWith("");
-  if (request.copyTextureFolders) {
-    installTextureFolders(sourcePath, folder, sections, request.deleteTextureFoldersAfterInstall);
+  std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
+  if (!lock || !sourcePathFor(request, folder, &sourcePath, &err)) return failWith(err);
+  std::vector<SourceSection> sections = sectionsForTextures(sourcePath, &err);
+  if (sections.empty()) return failWith(err);
+  // Texture folders first: if one cannot be copied whole, aircraft.cfg is
+  // not touched and the folders already placed go again.
+  TexturePlacement placement;
+  if (request.copyTextureFolders &&
+      !placeTextureFolders(sourcePath, folder, sections, &placement, &err)) {
+    return failWith(err);
   }
+  if (!installInto(
+          folder, sourcePath,
+          {true, request.preventDuplicatesByTitle != 0, request.preventDuplicatesByTexture != 0},
+          &err)) {
+    removeCreatedFolders(placement);
+    return failWith(err);
+  }
+  // What the user shipped goes only once everything is in place.
+  if (request.deleteTextureFoldersAfterInstall) deleteShippedFolders(placement);
   if (request.deleteSourceFileAfterInstall) platform::RemoveFile(sourcePath);
   return succeed("NOERROR-" + std::to_string(sections.size()) + "\n");
 }
 
 int handleInstallVariantByPath(const CommandRequest& request) {
-  std::string sourcePath;
+  std::string sourcePath, err;
   const std::string& folder = request.aircraftFolder();
   if (folder.empty() || request.sourceFile().empty()) return failWith("an argument is empty");
-  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
-  if (installFromRequest(request, folder, false, &sourcePath).empty()) return failWith("");
+  std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
+  if (!lock || !sourcePathFor(request, folder, &sourcePath, &err)) return failWith(err);
+  if (!installInto(
+          folder, sourcePath,
+          {false, request.preventDuplicatesByTitle != 0, request.preventDuplicatesByTexture != 0},
+          &err)) {
+    return failWith(err);
+  }
   if (request.deleteSourceFileAfterInstall) platform::RemoveFile(sourcePath);
   return succeed("NOERROR\n");
 }
@@ -182,32 +212,39 @@ int handleRemoveVariantByTexture(const CommandRequest& request) {
 }
 
 int handleSanitizeVariants(const CommandRequest& request) {
-  std::string folder;
+  std::string folder, err;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
-  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
-  bool written =
-      rewriteAircraftCfg(folder, kTemporaryFileName, [](std::vector<std::string>* lines) {
+  std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
+  if (!lock) return failWith(err);
+  bool written = rewriteAircraftCfg(
+      folder, kTemporaryFileName,
+      [](std::vector<std::string>* lines) {
         renumberVariants(lines);
         return true;
-      });
-  return written ? succeed("NOERROR\n") : failWith(writeFailure(folder));
+      },
+      &err);
+  return written ? succeed("NOERROR\n") : failWith(err);
 }
 
 int handleAppendText(const CommandRequest& request) {
-  std::string folder, cfgPath, source;
+  std::string folder, source, err;
   if (request.aircraftFolder().empty() || request.sourceFile().empty()) {
     return failWith("an argument is empty");
   }
   if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
-  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
+  std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
+  if (!lock) return failWith(err);
   if (platform::IsReadOnlyFile(joinPath(folder, "aircraft.cfg"))) {
     return failWith("aircraft.cfg in " + folder + " is read-only");
   }
-  if (!appendableText(request.sourceFile(), &source)) return failWith("");
-  bool written = rewriteAircraftCfgText(folder, kTemporaryFileName, [&](std::string* text) {
-    *text += "\n" + joinLines(splitLines(source));
-    return true;
-  });
-  return written ? succeed("NOERROR") : failWith(writeFailure(folder));
+  if (!appendableText(request.sourceFile(), &source, &err)) return failWith(err);
+  bool written = rewriteAircraftCfgText(
+      folder, kTemporaryFileName,
+      [&](std::string* text) {
+        *text += "\n" + joinLines(splitLines(source));
+        return true;
+      },
+      &err);
+  return written ? succeed("NOERROR") : failWith(err);
 }

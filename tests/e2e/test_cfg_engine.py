@@ -90,8 +90,8 @@ class TableRulesTest(PrefixTest):
         self.assertEqual((b"A/T1\n/\n", 1),
                          self.dump(crlf("[fltsim.0]", "title=T1", "texture=a", "[fltsim.1]")))
 
-    def test_a_section_without_texture_runs_into_the_next(self):
-        self.assertEqual((b"B/T2\n/\n", 1),
+    def test_a_section_without_texture_ends_at_the_next_header(self):
+        self.assertEqual((b"/T1\nB/T2\n", 1),
                          self.dump(crlf("[fltsim.0]", "title=T1", "", "[fltsim.1]", "title=T2",
                                         "texture=b", "")))
 
@@ -189,10 +189,10 @@ class ChangeParameterTest(PrefixTest):
                        b"NOERROR\n", 1)
         self.assertEqual(b"[T]\r\nz=1\r\n[S]\r\nk=1\r\nnew=v", read(os.path.join(folder, "aircraft.cfg")))
 
-    def test_a_missing_parameter_fails_but_the_file_is_still_normalised(self):
+    def test_a_missing_parameter_fails_and_leaves_the_file_alone(self):
         folder = self.p.aircraft("A", b"[S]\n  k=1\n  [T]\n  z=1\n\n")
         self.assertRun(["CHANGE_GLOBAL_PARAMETER", "A", "S", "new", "v"], b"ERROR\n", 0)
-        self.assertEqual(b"[S]\r\nk=1\r\n  [T]\r\n  z=1", read(os.path.join(folder, "aircraft.cfg")))
+        self.assertEqual(b"[S]\n  k=1\n  [T]\n  z=1\n\n", read(os.path.join(folder, "aircraft.cfg")))
 
     def test_change_variant_by_title_changes_the_later_of_two(self):
         folder = self.p.aircraft("A", crlf("[fltsim.0]", "title=Same", "texture=a", "atc_id=1",

@@ -30,9 +30,9 @@ class BinpatchMake : public ::testing::Test {
                const std::string& patchName) {
     CommandRequest request;
     request.command = BINPATCH_MAKE;
-    request.args[kOldFile] = inFolder(oldName);
-    request.args[kNewFile] = inFolder(newName);
-    request.args[kPatchFile] = inFolder(patchName);
+    request.paths[kOldFile] = inFolder(oldName);
+    request.paths[kNewFile] = inFolder(newName);
+    request.paths[kPatchFile] = inFolder(patchName);
     testing::internal::CaptureStdout();
     int exitCode = handleBinpatchMake(request);
     return {exitCode, testing::internal::GetCapturedStdout()};
@@ -121,9 +121,9 @@ TEST_F(BinpatchMake, RefusesFilesTheFormatCannotDescribe) {
 TEST(BinpatchApply, RefusesMissingArgumentsAndPatches) {
   ScratchFolder folder;
   CommandRequest request;
-  request.args[kAircraftFolder] = "C172";
-  request.args[kParameter] = "model\\c172.mdl";
-  request.args[kPatchFile] = folder.path("missing.patch");
+  request.paths[kAircraftFolder] = "C172";
+  request.paths[kParameter] = "model\\c172.mdl";
+  request.paths[kPatchFile] = folder.path("missing.patch");
   for (int (*handler)(const CommandRequest&) : {handleBinpatchApply, handleBinpatchApplyToFsx}) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, handler(request));
