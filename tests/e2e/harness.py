@@ -246,13 +246,13 @@ def string_value(values, name):
     return data.decode("utf-16-le", "surrogatepass").split("\0")[0]
 
 
-def run_captured(command, cwd=None, env=None):
+def run_captured(command, cwd=None, env=None, timeout=120):
     """Runs a command; its stdout, exit code and stderr. Output goes through
     files, not pipes: a wineserver that the run starts outlives it and would
     hold a pipe open until it exits."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         code = subprocess.run(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=out,
-                              stderr=err, timeout=120).returncode
+                              stderr=err, timeout=timeout).returncode
         out.seek(0)
         err.seek(0)
         return out.read(), code, err.read()
@@ -312,7 +312,8 @@ class Prefix:
         write(os.path.join(folder, "aircraft.cfg"), cfg_bytes)
         return folder
 
-    def run(self, *args, cwd=None, env=None):
+    def run(self, *args, cwd=None, env=None, timeout=120, wrapper=()):
+        """Runs the program (after `wrapper`, a command such as strace) with args."""
         full_env = dict(os.environ, WINEPREFIX=self.root, WINEDEBUG="-all")
         if self.real:
             with open(os.path.join(self.root, "user.reg"), "rb") as f:
@@ -321,7 +322,8 @@ class Prefix:
         full_env.pop("FUSELOX_VERBOSE", None)
         if env:
             full_env.update(env)
-        return run_captured(runner() + list(args), cwd=cwd or self.root, env=full_env)
+        return run_captured(list(wrapper) + runner() + list(args), cwd=cwd or self.root,
+                            env=full_env, timeout=timeout)
 
 
 def write(path, data):
