@@ -4,7 +4,8 @@
 // breaks go, and what follows a 0x1A stays). The line edits must change only
 // what they are meant to: a parameter change only the parameter's lines
 // (and leading blanks in its section), the renumbering only variant headers,
-// a removal only one block.
+// a removal only one block; and the block a title lookup picks holds the
+// title.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,6 +15,7 @@
 #include "cfg/lines.h"
 #include "cfg/parameters.h"
 #include "cfg/text_file.h"
+#include "cfg/variant_table.h"
 #include "fuzz_support.h"
 #include "variants/variant_edits.h"
 
@@ -38,14 +40,20 @@ void checkIdentityRewrite(const std::string& bytes) {
   const std::string folder = fuzz::scratchFolder();
   const std::string cfg = folder + "/aircraft.cfg";
   fuzz::writeFile(cfg, bytes);
-  if (!rewriteAircraftCfgText(folder, kTemporaryFileName, [](std::string*) { return true; })) {
-    fuzz::fail("an unchanged rewrite failed");
+  std::string err;
+  bool rewritten =
+      rewriteAircraftCfgText(folder, kTemporaryFileName, [](std::string*) { return true; }, &err);
+  if (isUtf16Text(bytes)) {
+    if (rewritten || fuzz::readFile(cfg) != bytes) fuzz::fail("UTF-16 text was rewritten");
+    return;
   }
+  if (!rewritten) fuzz::fail("an unchanged rewrite failed");
   bool workingLeft = false;
   fuzz::readFile(folder + "/" + kTemporaryFileName, &workingLeft);
   if (workingLeft) fuzz::fail("the working file was left");
   std::string result = fuzz::readFile(cfg);
   TextContent before = decodeText(bytes), after = decodeText(result);
+  if (after.mark != before.mark) fuzz::fail("the byte-order mark was not kept");
   if (before.tail.empty()) {
     if (after.text != withoutTrailingLineBreaks(before.text) || !after.tail.empty()) {
       fuzz::fail("the rewrite changed the text");
@@ -133,6 +141,27 @@ void checkRemoval(const Lines& before, uint8_t choice) {
   }
 }
 
+// Finding and editing see the same lines: the block the edits would remove
+// for a title holds that title.
+void checkLookupFindsItsBlock(const std::string& text) {
+  Lines lines = splitLines(text);
+  for (const VariantRecord& record : readVariantTable(text)) {
+    VariantRecord found = findVariant(text, record.title, kByTitle);
+    int header = variantHeaderLine(lines, found.position);
+    if (header < 0) fuzz::fail("a variant found has no header line");
+    if (record.title.empty()) continue;
+    bool holds = false;
+    for (size_t i = header + 1; i < lines.size() && !isHeaderLine(lines[i]); ++i) {
+      std::string part = upperCaseCopy(lines[i].substr(0, kLineCapacity)), value;
+      while (!part.empty() && part.back() == '\r') part.pop_back();
+      if (removeWhiteSpace(part).find("TITLE=") == std::string::npos) continue;
+      valueAfterEquals(part, &value);
+      holds = holds || value == found.title;
+    }
+    if (!holds) fuzz::fail("the block found for a title does not hold it");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -151,6 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       checkRenumbering(lines);
       break;
     default:
+      checkLookupFindsItsBlock(decodeText(bytes).text);
       checkRemoval(lines, choice);
       break;
   }
