@@ -1,7 +1,12 @@
 // The platform layer: the only interface between Fuselox and the operating
-// system. Everything above it sees narrow text (one byte per character, the
-// code points U+0000 to U+00FF) and Windows-form paths such as
-// "C:\FSX\SimObjects\Airplanes\\C172\aircraft.cfg".
+// system. Everything above it sees narrow text (file content: one byte per
+// character, the code points U+0000 to U+00FF) and paths, Windows-form or
+// host, such as "C:\FSX\SimObjects\Airplanes\\C172\aircraft.cfg".
+//
+// Paths are UTF-8 text, so that every name reaches the file system without
+// loss (a user called Lukasz with a stroked L, a texture "SP-\u0141OT_t.dds").
+// Windows turns them into UTF-16; POSIX uses the bytes as host names. Where
+// file content becomes part of a path, PathFromNarrow widens it first.
 //
 // Two implementations exist: platform_win32.cpp calls the real Win32
 // services; platform_posix.cpp reads the same facts from a Wine prefix
@@ -16,19 +21,45 @@
 
 namespace platform {
 
+// ---- Names: pure conversions, the same on both targets (names.cpp) -------
+
+// Narrow text (each byte the code point U+0000 to U+00FF) as a path.
+std::string PathFromNarrow(const std::string& narrow);
+
+// A path in the classic one-byte form: the low byte of each UTF-16 code unit.
+std::string NarrowFromPath(const std::string& path);
+
+// UTF-16 code units as a path. A lone surrogate is kept (as its three-byte
+// form), so that every name a listing gives can be used again.
+std::string PathFromWide(const std::u16string& wide);
+
+// A path as UTF-16 code units; a byte that does not start a valid UTF-8
+// sequence stands for itself (U+0080 to U+00FF).
+std::u16string WideFromPath(const std::string& path);
+
+// ---- The system ---------------------------------------------------------
+
 // The registry value "AppPath" under HKCU "Software\Microsoft\Microsoft
-// Games\Flight Simulator\10.0", narrowed by the low byte of each UTF-16 code
-// unit. Fails when the key or value is missing or when the value does not fit
-// 1024 bytes of wide data with its terminator (more than 511 characters).
+// Games\Flight Simulator\10.0", as a path. Fails when the key or value is
+// missing or when the value does not fit 1024 bytes of wide data with its
+// terminator (more than 511 characters).
 bool ReadSimulatorAppPath(std::string* out);
 
-// The current user's roaming application-data folder, narrowed.
+// The current user's roaming application-data folder, as a path.
 bool ReadRoamingAppDataFolder(std::string* out);
 
-// Opens a file in a binary stdio mode ("rb", "wb", "r+b", "ab"). Returns
-// nullptr when it cannot be opened. Text-mode translation is never left to
-// the C runtime: see cfg/text_file.h.
-FILE* OpenStream(const std::string& path, const char* binary_mode);
+// Opens an existing regular file for reading in binary mode. Returns nullptr
+// at once for anything else (missing, a folder, a FIFO, a device), so that a
+// read never blocks or runs without end. Text-mode translation is never left
+// to the C runtime: see cfg/text_file.h.
+FILE* OpenForReading(const std::string& path);
+
+// Creates a new, empty working file for writing in binary mode. A stale
+// entry of that name (a file, or a link, which is removed itself and never
+// followed) is removed first; the file is then created exclusively, never
+// through a link (O_CREAT|O_EXCL|O_NOFOLLOW; CREATE_NEW with
+// FILE_FLAG_OPEN_REPARSE_POINT). nullptr when it cannot be created.
+FILE* CreateNewFile(const std::string& path);
 
 // Reads a whole file. False when it cannot be opened or a read fails.
 bool ReadWholeFile(const std::string& path, std::string* data);
@@ -44,14 +75,31 @@ bool IsReadOnlyFile(const std::string& path);
 // Flushes a stream's buffers and asks the system to put its data on disk.
 bool SyncFile(FILE* file);
 
+// Asks the system to put a folder's entries (names created, renamed or
+// removed in it) on disk. True where the system has no such call.
+bool SyncFolder(const std::string& folder);
+
+// What a path names, without following a final link.
+enum class EntryKind { kMissing, kFile, kFolder, kLink, kOther };
+EntryKind Inspect(const std::string& path);
+
+// The path of the file a path finally names through symbolic links (or
+// junctions), usable as a path again; the path itself when it is no link or
+// the link cannot be resolved. A working file goes beside this file, so that
+// it can replace it in one step even when the link crosses file systems.
+std::string FinalPath(const std::string& path);
+
 // Puts the complete file `working` in place of `target` in one step, so that
 // a crash leaves either the old or the new target. A target reached through
-// a symbolic link stays a link (the file it points to is replaced). A
-// read-only target is refused. On success `working` no longer exists; on
+// a symbolic link stays a link (the file it points to is replaced; the
+// working file must lie beside that file, see FinalPath). The replaced file
+// keeps its owner, group and mode. A read-only target, or one that is no
+// regular file, is refused. On success `working` no longer exists; on
 // failure the target is unchanged and `working` is left to the caller.
 bool PutFileInPlace(const std::string& working, const std::string& target);
 
-// Deletes a file; false when it could not be deleted.
+// Deletes a file, or a link itself (never what it points to); false for a
+// folder or when it could not be deleted.
 bool RemoveFile(const std::string& path);
 
 // Creates a folder; false when it exists already or cannot be created.
@@ -60,7 +108,8 @@ bool CreateFolder(const std::string& path);
 // Renames a folder to a name that does not exist yet; false otherwise.
 bool RenameFolder(const std::string& from, const std::string& to);
 
-// Removes an empty folder; false otherwise.
+// Removes an empty folder, or a link (symbolic link or junction) to a folder
+// itself, leaving its target untouched; false otherwise.
 bool RemoveFolder(const std::string& path);
 
 // True when both paths name one existing file or folder, however spelled
@@ -98,7 +147,8 @@ class FolderLock {
 };
 
 // Takes the lock of `folder`, waiting for other holders. Returns nullptr when
-// the lock cannot be had (the folder does not exist, for one).
+// the lock cannot be had (the folder does not exist, the lock call fails):
+// an editing command then stops, it never goes on unlocked.
 std::unique_ptr<FolderLock> LockFolder(const std::string& folder);
 
 // The command line as UTF-16 code units per entry, argv[0] first.
