@@ -1,6 +1,14 @@
-// The platform layer on Windows: the real Win32 services. Narrow text is
-// widened byte for byte (U+0000 to U+00FF) and wide text narrowed by the low
-// byte of each code unit, so both targets see the same bytes.
+// The platform layer on Windows: the real Win32 services. Paths arrive as
+// UTF-8 and reach every W call as UTF-16 (WideFromPath); names coming back
+// from the system become UTF-8 again (PathFromWide), so no character is lost.
+//
+// Wine runs this program too, and its file services differ from Windows in
+// ways that matter here: a host symbolic link to a file does not show as a
+// reparse point, FILE_FLAG_OPEN_REPARSE_POINT is not honoured (a handle names
+// what the link points to) and deleting by name deletes the link's target.
+// So whether a handle names the entry itself is decided by its final path,
+// which both systems report truthfully, and never by the flag alone.
+#include <fcntl.h>
 #include <io.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -12,38 +20,153 @@
 namespace platform {
 namespace {
 
-std::wstring Widen(const std::string& narrow) {
-  std::wstring wide;
-  for (char c : narrow) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-  return wide;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::wstring Wide(const std::string& path) {
+  std::u16string wide = WideFromPath(path);
+  return std::wstring(wide.begin(), wide.end());
 }
 
-std::string Narrow(const wchar_t* wide, size_t length) {
-  std::string narrow;
-  for (size_t i = 0; i < length && wide[i] != L'\0'; ++i) {
-    narrow.push_back(static_cast<char>(wide[i] & 0xFF));
-  }
-  return narrow;
+std::string FromWide(const std::wstring& wide) {
+  return PathFromWide(std::u16string(wide.begin(), wide.end()));
 }
 
-// A path the program may hand to Win32: not empty and not a device.
-bool Usable(const std::string& path) { return !path.empty() && !NamesDevice(path); }
+// A path the program may hand to Win32: not empty, no NUL that would cut it
+// short, and not a device.
+bool Usable(const std::string& path) {
+  return !path.empty() && path.find('\0') == std::string::npos && !NamesDevice(path);
+}
 
 DWORD Attributes(const std::string& path) {
-  return Usable(path) ? GetFileAttributesW(Widen(path).c_str()) : INVALID_FILE_ATTRIBUTES;
+  return Usable(path) ? GetFileAttributesW(Wide(path).c_str()) : INVALID_FILE_ATTRIBUTES;
 }
 
-// The file a path finally names through any symbolic links, or the path
-// itself. Asked of every existing path: a link Wine maps from the host does
-// not show as a reparse point.
-std::wstring FinalPath(const std::wstring& path) {
-  HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return path;
-  wchar_t buffer[32768];
-  DWORD length = GetFinalPathNameByHandleW(handle, buffer, 32768, FILE_NAME_NORMALIZED);
-  CloseHandle(handle);
-  return length > 0 && length < 32768 ? std::wstring(buffer, length) : path;
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (ok()) CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Opens an existing entry, file or folder, for `access`. `own_entry` asks
+// for the entry itself rather than what a final link points to; Wine ignores
+// that request (see above).
+HANDLE OpenEntry(const std::wstring& path, DWORD access, bool own_entry) {
+  DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (own_entry ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  return CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
+std::wstring FullPathOf(const std::wstring& path) {
+  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
+// The "\\?\" path of the file a handle finally names, or empty text.
+std::wstring FinalPathOf(HANDLE handle) {
+  DWORD size = GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED);
+  if (size == 0) return L"";
+  std::wstring path(size, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(handle, &path[0], size, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= size) return L"";
+  path.resize(length);
+  return path;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// True when `handle`, opened from `path`, names the entry `path` itself: its
+// final path is its folder's final path and the entry's own (long) name. A
+// handle on what a link points to lies elsewhere or has another name.
+bool NamesEntryItself(const std::wstring& path, HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(handle, &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return true;  // the link itself, as Windows opens it
+  }
+  std::wstring full = FullPathOf(path);
+  while (full.size() > 1 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+  size_t sep = full.find_last_of(L"\\/");
+  if (sep == std::wstring::npos || full.find_first_of(L"*?", sep) != std::wstring::npos) {
+    return false;
+  }
+  std::wstring folder = full.substr(0, sep);
+  if (folder.empty() || folder.back() == L':') folder += L'\\';
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW(full.c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  Handle folder_handle(OpenEntry(folder, 0, false));
+  if (!folder_handle.ok()) return false;
+  std::wstring expected = FinalPathOf(folder_handle.get());
+  std::wstring actual = FinalPathOf(handle);
+  if (expected.empty() || actual.empty()) return false;
+  if (expected.back() != L'\\') expected += L'\\';
+  return SameText(expected + entry.cFileName, actual);
+}
+
+// A final path as a path the program can use again: "\\?\C:\x" becomes
+// "C:\x" when it is short enough to work without the prefix.
+std::wstring Reusable(const std::wstring& final_path) {
+  if (final_path.compare(0, 4, L"\\\\?\\") == 0 && final_path.size() >= 7 &&
+      final_path[5] == L':' && final_path[6] == L'\\' && final_path.size() - 4 < MAX_PATH) {
+    return final_path.substr(4);
+  }
+  return final_path;
+}
+
+// Deletes a file or folder, or a link itself, through a handle on that very
+// entry, so that no link is ever followed. Wine can only open a link's
+// target: such an entry is left alone and the call fails.
+bool RemoveEntry(const std::string& path, bool folder) {
+  if (!Usable(path)) return false;
+  std::wstring wide = Wide(path);
+  Handle handle(OpenEntry(wide, DELETE | FILE_READ_ATTRIBUTES, true));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!handle.ok() || GetFileType(handle.get()) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(handle.get(), &info)) {
+    return false;
+  }
+  bool is_folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  bool is_link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (folder ? !is_folder : (is_folder && !is_link)) return false;
+  if (!NamesEntryItself(wide, handle.get())) return false;
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  return SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition) != 0;
+}
+
+// Wine's ReplaceFileW moves the old file away, deletes it and only then moves
+// the new one in, dropping its attributes: not one step.
+bool RunningOnWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+FILE* StreamFor(HANDLE handle, int flags, const char* mode) {
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+  if (fd == -1) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  FILE* file = _fdopen(fd, mode);
+  if (file == nullptr) _close(fd);
+  return file;
 }
 
 class Win32FolderLock : public FolderLock {
@@ -60,11 +183,9 @@ class Win32FolderLock : public FolderLock {
 
 // A name for the lock of one folder, the same however the folder is spelled.
 std::wstring LockName(const std::string& folder) {
-  wchar_t full[32768];
-  DWORD length = GetFullPathNameW(Widen(folder).c_str(), 32768, full, nullptr);
-  std::wstring path = length > 0 && length < 32768 ? std::wstring(full, length) : Widen(folder);
+  std::wstring path = FullPathOf(Wide(folder));
   while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
+  if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
   unsigned long long hash = 1469598103934665603ULL;
   for (wchar_t c : path) {
     if (c == L'/') c = L'\\';
@@ -87,31 +208,63 @@ bool ReadSimulatorAppPath(std::string* out) {
   }
   wchar_t value[512];
   DWORD size = sizeof value;
+  DWORD type = REG_NONE;
   LONG status =
-      RegQueryValueExW(key, L"AppPath", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+      RegQueryValueExW(key, L"AppPath", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
   RegCloseKey(key);
-  if (status != ERROR_SUCCESS) return false;
-  *out = Narrow(value, size / sizeof(wchar_t));
+  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+  size_t length = wcsnlen(value, size / sizeof(wchar_t));
+  if (length > 511) return false;  // no room left for the terminator
+  *out = FromWide(std::wstring(value, length));
   return true;
 }
 
 bool ReadRoamingAppDataFolder(std::string* out) {
   out->clear();
-  wchar_t folder[MAX_PATH];
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-    return false;
-  }
-  *out = Narrow(folder, MAX_PATH);
-  return true;
+  // FOLDERID_RoamingAppData, spelled out so that no import library is needed.
+  static const KNOWNFOLDERID kRoamingAppData = {
+      0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+  PIDLIST_ABSOLUTE list = nullptr;
+  if (FAILED(SHGetKnownFolderIDList(kRoamingAppData, 0, nullptr, &list))) return false;
+  std::wstring folder(32768, L'\0');
+  bool ok = SHGetPathFromIDListEx(list, &folder[0], static_cast<DWORD>(folder.size()),
+                                  GPFIDL_DEFAULT) != 0;
+  ILFree(list);
+  if (!ok) return false;
+  folder.resize(wcslen(folder.c_str()));
+  *out = FromWide(folder);
+  return !out->empty();
 }
 
-FILE* OpenStream(const std::string& path, const char* binary_mode) {
+FILE* OpenForReading(const std::string& path) {
   if (!Usable(path)) return nullptr;
-  return _wfopen(Widen(path).c_str(), Widen(binary_mode).c_str());
+  HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  return StreamFor(handle, _O_RDONLY | _O_BINARY, "rb");
+}
+
+FILE* CreateNewFile(const std::string& path) {
+  if (!Usable(path)) return nullptr;
+  EntryKind kind = Inspect(path);
+  if (kind == EntryKind::kFolder || kind == EntryKind::kOther) return nullptr;
+  // A stale entry that cannot be removed (Wine: a host link) makes CREATE_NEW fail below.
+  if (kind != EntryKind::kMissing) RemoveFile(path);
+  HANDLE handle =
+      CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return StreamFor(handle, _O_WRONLY | _O_BINARY, "wb");
 }
 
 bool ReadWholeFile(const std::string& path, std::string* data) {
-  FILE* file = OpenStream(path, "rb");
+  FILE* file = OpenForReading(path);
   if (file == nullptr) return false;
   data->clear();
   char buffer[65536];
@@ -134,38 +287,104 @@ bool IsReadOnlyFile(const std::string& path) {
 
 bool SyncFile(FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 
+bool SyncFolder(const std::string& folder) {
+  EntryKind kind = Inspect(folder);
+  if (kind != EntryKind::kFolder && kind != EntryKind::kLink) return false;
+  // Windows flushes a folder's entries only for a handle with write access,
+  // which it may refuse (FAT, rights); NTFS journals them in any case.
+  Handle handle(OpenEntry(Wide(folder), GENERIC_WRITE, false));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (handle.ok() && GetFileInformationByHandle(handle.get(), &info)) {
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    FlushFileBuffers(handle.get());
+  }
+  return true;
+}
+
+EntryKind Inspect(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return EntryKind::kMissing;
+  if (NamesDevice(path)) return EntryKind::kOther;
+  std::wstring wide = Wide(path);
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  WIN32_FIND_DATAW entry;
+  size_t sep = wide.find_last_of(L"\\/:");
+  bool wildcard = wide.find_first_of(L"*?", sep == std::wstring::npos ? 0 : sep) != wide.npos;
+  HANDLE find = wildcard ? INVALID_HANDLE_VALUE : FindFirstFileW(wide.c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // Wine lists a FIFO or device file but gives no attributes for it.
+    return find != INVALID_HANDLE_VALUE ? EntryKind::kOther : EntryKind::kMissing;
+  }
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // Wine reports no tag; other tags (cloud files, deduplication) are no links.
+    DWORD tag = find != INVALID_HANDLE_VALUE ? entry.dwReserved0 : 0;
+    if (tag == 0 || IsReparseTagNameSurrogate(tag)) return EntryKind::kLink;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kFolder;
+  // Under Wine a link to a file shows as a plain file; only its final path tells.
+  Handle handle(OpenEntry(wide, 0, true));
+  if (handle.ok() && GetFileType(handle.get()) != FILE_TYPE_DISK) return EntryKind::kOther;
+  if (handle.ok() && !NamesEntryItself(wide, handle.get())) return EntryKind::kLink;
+  return EntryKind::kFile;
+}
+
+std::string FinalPath(const std::string& path) {
+  if (Inspect(path) != EntryKind::kLink) return path;
+  Handle handle(OpenEntry(Wide(path), 0, false));
+  std::wstring final_path = handle.ok() ? FinalPathOf(handle.get()) : L"";
+  return final_path.empty() ? path : FromWide(Reusable(final_path));
+}
+
 bool PutFileInPlace(const std::string& working, const std::string& target) {
-  if (!Usable(working) || !Usable(target) || IsReadOnlyFile(target)) return false;
-  std::wstring to = FinalPath(Widen(target));
-  return MoveFileExW(Widen(working).c_str(), to.c_str(),
+  if (!Usable(working) || !Usable(target) || Inspect(working) != EntryKind::kFile) return false;
+  std::string real = FinalPath(target);
+  std::wstring from = Wide(working);
+  std::wstring to = Wide(real);
+  EntryKind kind = Inspect(real);
+  if (kind == EntryKind::kMissing) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+  }
+  DWORD attributes = GetFileAttributesW(to.c_str());
+  if (kind != EntryKind::kFile || attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return false;
+  }
+  if (!RunningOnWine()) {
+    // ReplaceFileW keeps the replaced file's attributes, ACL and streams.
+    if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr)) {
+      return true;
+    }
+    // This error, without a backup name, means the old file is gone already.
+    bool gone = GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+                GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES;
+    return gone && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+  }
+  // A rename over the target is one step under Wine; it carries the working
+  // file's attributes, so they are made the target's first.
+  const DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  SetFileAttributesW(from.c_str(), (attributes & kKept) | FILE_ATTRIBUTE_NORMAL);
+  return MoveFileExW(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool RemoveFile(const std::string& path) {
-  return Usable(path) && DeleteFileW(Widen(path).c_str()) != 0;
-}
+bool RemoveFile(const std::string& path) { return RemoveEntry(path, false); }
 
 bool CreateFolder(const std::string& path) {
-  return Usable(path) && CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
+  return Usable(path) && CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
 }
 
 bool RenameFolder(const std::string& from, const std::string& to) {
-  return Usable(from) && Usable(to) && MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != 0;
+  return Usable(from) && Usable(to) && MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0) != 0;
 }
 
-bool RemoveFolder(const std::string& path) {
-  return Usable(path) && RemoveDirectoryW(Widen(path).c_str()) != 0;
-}
+bool RemoveFolder(const std::string& path) { return RemoveEntry(path, true); }
 
 bool SameExistingFile(const std::string& a, const std::string& b) {
   auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-    HANDLE handle =
-        CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    bool ok = GetFileInformationByHandle(handle, info) != 0;
-    CloseHandle(handle);
-    return ok;
+    Handle handle(OpenEntry(Wide(path), 0, false));
+    return handle.ok() && GetFileInformationByHandle(handle.get(), info) != 0;
   };
   BY_HANDLE_FILE_INFORMATION ia, ib;
   return Usable(a) && Usable(b) && identify(a, &ia) && identify(b, &ib) &&
@@ -175,21 +394,23 @@ bool SameExistingFile(const std::string& a, const std::string& b) {
 
 bool ListFolder(const std::string& pattern, std::vector<std::string>* names) {
   names->clear();
+  if (pattern.find('\0') != std::string::npos) return false;
   size_t sep = pattern.find_last_of("\\/");
   std::string folder = sep == std::string::npos ? "." : pattern.substr(0, sep);
   std::string name_pattern = sep == std::string::npos ? pattern : pattern.substr(sep + 1);
   // List everything and match with the program's own rules: Windows would
   // also match patterns against short 8.3 names.
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(Widen(folder + "\\*").c_str(), &data);
+  HANDLE find = FindFirstFileW(Wide(folder + "\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return false;
   do {
-    std::string name = Narrow(data.cFileName, MAX_PATH);
+    std::string name = FromWide(data.cFileName);
     if (NameMatchesPattern(name, name_pattern)) names->push_back(name);
   } while (FindNextFileW(find, &data));
+  bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(find);
   SortListing(names);
-  return true;
+  return complete;
 }
 
 std::unique_ptr<FolderLock> LockFolder(const std::string& folder) {
@@ -206,18 +427,6 @@ std::unique_ptr<FolderLock> LockFolder(const std::string& folder) {
     return nullptr;
   }
   return std::make_unique<Win32FolderLock>(mutex);
-}
-
-WideArgs DecodeUtf8Args(int argc, char** argv) {
-  WideArgs args;
-  for (int i = 0; i < argc; ++i) {
-    std::u16string arg;
-    for (const char* p = argv[i]; *p != '\0'; ++p) {
-      arg.push_back(static_cast<char16_t>(static_cast<unsigned char>(*p)));
-    }
-    args.push_back(arg);
-  }
-  return args;
 }
 
 void UpperCaseWide(std::u16string* text) {
@@ -238,8 +447,8 @@ void WriteStderr(const std::string& bytes) {
 }
 
 std::string GetEnvironment(const char* name) {
-  const wchar_t* value = _wgetenv(Widen(name).c_str());
-  return value != nullptr ? Narrow(value, wcslen(value)) : "";
+  const wchar_t* value = _wgetenv(Wide(name).c_str());
+  return value != nullptr ? FromWide(value) : "";
 }
 
 }  // namespace platform
