@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
-#include "scratch_folder.h"
+#include "unit/scratch_folder.h"
 
 namespace {
 
