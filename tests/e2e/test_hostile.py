@@ -117,8 +117,6 @@ class InstallSafetyTest(PrefixTest):
             self.assertEqual(self.CFG, read(self.cfg))
 
     def test_a_texture_folder_that_cannot_be_copied_whole_changes_nothing(self):
-        if runs_under_wine():
-            self.skipTest("host links and FIFOs look like ordinary entries under Wine")
         outside = os.path.join(self.tmp, "secret")
         write(outside, b"secret")
         for planted in ("link", "fifo"):
@@ -165,7 +163,13 @@ class InstallSafetyTest(PrefixTest):
         self.assertFalse(os.path.exists(os.path.join(self.folder, "texture.Red")))
 
 
-@unittest.skipIf(runs_under_wine(), "host links look like ordinary entries under Wine")
+# Where the builds must differ: Wine cannot remove a host link by itself, so
+# the Windows program there leaves a linked texture folder in place and
+# refuses (ERROR) to replace a planted working-file link. A link's target
+# stays untouched on both.
+LINKS_REMOVABLE = not runs_under_wine()
+
+
 class LinkTest(PrefixTest):
     """No link is followed to delete or overwrite."""
 
@@ -188,7 +192,7 @@ class LinkTest(PrefixTest):
         os.symlink(self.outside, link)
         self.assertRun(["REMOVE_VARIANT_BY_TEXTURE", "A", "Red", "/REMOVAL_DELETETEXTUREFOLDER"],
                        b"NOERROR\n", 1)
-        self.assertFalse(os.path.lexists(link))
+        self.assertEqual(not LINKS_REMOVABLE, os.path.lexists(link))
         self.assertOutsideIntact()
 
     def test_a_linked_shipped_folder_is_neither_copied_nor_emptied(self):
@@ -219,9 +223,19 @@ class LinkTest(PrefixTest):
         for name, args in cases:
             with self.subTest(name):
                 target = self.outside if name.endswith("partial") else self.victim
-                os.symlink(target, os.path.join(self.folder, name))
-                self.assertRun(args, b"NOERROR-1\n" if "INSTALL" in args[0] else b"NOERROR\n", 1)
-                self.assertFalse(os.path.lexists(os.path.join(self.folder, name)))
+                planted = os.path.join(self.folder, name)
+                os.symlink(target, planted)
+                cfg = read(self.cfg)
+                if LINKS_REMOVABLE:
+                    self.assertRun(args, b"NOERROR-1\n" if "INSTALL" in args[0] else b"NOERROR\n",
+                                   1)
+                    self.assertFalse(os.path.lexists(planted))
+                else:
+                    self.assertRun(args, b"ERROR\n", 0)
+                    self.assertEqual(cfg, read(self.cfg))
+                    os.remove(planted)
+                    self.assertRun(args, b"NOERROR-1\n" if "INSTALL" in args[0] else b"NOERROR\n",
+                                   1)
                 self.assertFalse(os.path.islink(self.cfg))
                 self.assertOutsideIntact()
         self.assertEqual(b"new contents!", read(os.path.join(self.folder, "m.bin")))
@@ -229,7 +243,7 @@ class LinkTest(PrefixTest):
         os.symlink(self.victim, os.path.join(self.tmp, "q.bdiff.temp"))
         self.assertRun(["BINPATCH_MAKE", os.path.join(self.tmp, "new.bin"),
                         os.path.join(self.folder, "m.bin"), os.path.join(self.tmp, "q.bdiff")],
-                       b"NOERROR\n", 1)
+                       b"NOERROR\n" if LINKS_REMOVABLE else b"ERROR\n", int(LINKS_REMOVABLE))
         self.assertOutsideIntact()
 
     def test_a_link_to_another_file_system_stays_a_link(self):
@@ -246,7 +260,8 @@ class LinkTest(PrefixTest):
         finally:
             os.remove(real)
 
-    @unittest.skipUnless(hasattr(os, "geteuid") and os.geteuid() == 0, "needs root")
+    @unittest.skipUnless(os.geteuid() == 0 and LINKS_REMOVABLE,
+                         "needs root; Wine gives a file it replaces its own owner and mode")
     def test_a_replaced_file_keeps_owner_group_and_mode(self):
         write(self.cfg, crlf("[fltsim.4]", "title=A", "texture=a"))
         os.chown(self.cfg, 1000, 1000)
