@@ -1,8 +1,8 @@
 #include "cfg/aircraft_cfg.h"
 
-#include "cfg/text_file.h"
-#include "cli/result.h"
 #include "location/aircraft.h"
+#include "protocol/result.h"
+#include "text/text_file.h"
 
 bool loadAircraftCfgText(const std::string& aircraftFolder, std::string* text) {
   std::string path, err;

@@ -3,14 +3,14 @@
 #include <memory>
 
 #include "cfg/aircraft_cfg.h"
-#include "cfg/files.h"
 #include "cfg/parameters.h"
-#include "cfg/text_file.h"
 #include "cfg/variant_table.h"
-#include "cli/request.h"
-#include "cli/result.h"
 #include "location/aircraft.h"
 #include "platform/platform.h"
+#include "protocol/request.h"
+#include "protocol/result.h"
+#include "text/files.h"
+#include "text/text_file.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "cfg/variant_table.h"
 
-#include "cfg/lines.h"
-#include "cfg/text_file.h"
+#include "text/lines.h"
+#include "text/text_file.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "cli/commands.h"
 
 #include "cfg/cfg_commands.h"
-#include "cli/result.h"
 #include "location/aircraft.h"
 #include "location/simulator.h"
 #include "patch/patch_commands.h"
+#include "protocol/result.h"
 #include "variants/variant_commands.h"
 
 namespace {

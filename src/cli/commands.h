@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "cli/request.h"
 #include "platform/platform.h"
+#include "protocol/request.h"
 
 using CommandHandler = int (*)(const CommandRequest&);
 

@@ -1,6 +1,6 @@
 #include "cli/help.h"
 
-#include "cli/result.h"
+#include "protocol/result.h"
 
 const char kVersion[] = "1.21";
 

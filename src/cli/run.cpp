@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
-#include "cli/result.h"
+#include "protocol/result.h"
 
 namespace {
 

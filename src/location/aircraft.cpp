@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "cfg/files.h"
-#include "cli/request.h"
-#include "cli/result.h"
 #include "location/simulator.h"
 #include "platform/platform.h"
+#include "protocol/request.h"
+#include "protocol/result.h"
+#include "text/files.h"
 
 namespace {
 

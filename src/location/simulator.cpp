@@ -1,10 +1,10 @@
 #include "location/simulator.h"
 
-#include "cfg/lines.h"
-#include "cfg/text_file.h"
-#include "cli/request.h"
-#include "cli/result.h"
 #include "platform/platform.h"
+#include "protocol/request.h"
+#include "protocol/result.h"
+#include "text/lines.h"
+#include "text/text_file.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "cli/result.h"
 #include "patch/md5.h"
 #include "patch/names.h"
 #include "patch/patch_format.h"
 #include "platform/platform.h"
+#include "protocol/result.h"
 
 namespace {
 

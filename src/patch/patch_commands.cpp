@@ -4,14 +4,14 @@
 #include <memory>
 #include <string>
 
-#include "cli/request.h"
-#include "cli/result.h"
 #include "location/aircraft.h"
 #include "location/simulator.h"
 #include "patch/names.h"
 #include "patch/patch_applier.h"
 #include "patch/patch_maker.h"
 #include "platform/platform.h"
+#include "protocol/request.h"
+#include "protocol/result.h"
 
 namespace {
 

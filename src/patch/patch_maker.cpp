@@ -9,13 +9,13 @@
 #include <optional>
 #include <vector>
 
-#include "cli/result.h"
 #include "patch/md5.h"
 #include "patch/patch_format.h"
 #include "patch/patch_writer.h"
 #include "patch/suffix_index.h"
 #include "patch/whole_file.h"
 #include "platform/platform.h"
+#include "protocol/result.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "cfg/lines.h"
-#include "cfg/text_file.h"
+#include "text/lines.h"
+#include "text/text_file.h"
 
 namespace {
 

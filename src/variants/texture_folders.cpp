@@ -1,8 +1,8 @@
 #include "variants/texture_folders.h"
 
-#include "cfg/files.h"
-#include "cfg/lines.h"
 #include "platform/platform.h"
+#include "text/files.h"
+#include "text/lines.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "variants/variant_edits.h"
 
-#include "cfg/lines.h"
+#include "text/lines.h"
 
 void renumberVariants(std::vector<std::string>* lines) {
   int number = 0;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cfg/parameters.h"
-#include "cfg/text_file.h"
+#include "text/text_file.h"
 #include "cfg/variant_table.h"
 #include "fuzz_support.h"
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "cfg/files.h"
-#include "cfg/lines.h"
+#include "text/files.h"
+#include "text/lines.h"
 #include "cfg/parameters.h"
-#include "cfg/text_file.h"
+#include "text/text_file.h"
 #include "cfg/variant_table.h"
 #include "fuzz_support.h"
 #include "variants/variant_edits.h"

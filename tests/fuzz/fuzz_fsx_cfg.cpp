@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cfg/text_file.h"
-#include "cli/request.h"
+#include "text/text_file.h"
+#include "protocol/request.h"
 #include "fuzz_support.h"
 #include "location/simulator.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cfg/text_file.h"
+#include "text/text_file.h"
 #include "fuzz_support.h"
 #include "variants/source_file.h"
 #include "variants/variant_edits.h"

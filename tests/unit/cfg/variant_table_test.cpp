@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cfg/parameters.h"
-#include "cfg/text_file.h"
+#include "text/text_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/request.h"
+#include "protocol/request.h"
 #include "patch_test_util.h"
 #include "unit/scratch_folder.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cfg/text_file.h"
+#include "text/text_file.h"
 #include "variants/variant_edits.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/result.h"
+#include "protocol/result.h"
 
 #include "platform/platform.h"
 

@@ -1,4 +1,4 @@
-#include "cfg/lines.h"
+#include "text/lines.h"
 
 #include <algorithm>
 #include <climits>

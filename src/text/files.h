@@ -1,8 +1,8 @@
 // Whole-file helpers: the byte copy, the trimming of trailing line breaks,
 // the safe replacement of a file through a working file beside it, and the
 // temporary-file rewrite by which aircraft.cfg is edited.
-#ifndef FUSELOX_CFG_FILES_H_
-#define FUSELOX_CFG_FILES_H_
+#ifndef FUSELOX_TEXT_FILES_H_
+#define FUSELOX_TEXT_FILES_H_
 
 #include <functional>
 #include <string>
@@ -54,4 +54,4 @@ bool rewriteAircraftCfg(const std::string& folderPath, const std::string& workin
                         const std::function<bool(std::vector<std::string>* lines)>& edit,
                         std::string* err);
 
-#endif  // FUSELOX_CFG_FILES_H_
+#endif  // FUSELOX_TEXT_FILES_H_

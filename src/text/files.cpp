@@ -1,9 +1,9 @@
-#include "cfg/files.h"
+#include "text/files.h"
 
 #include <cstdio>
 
-#include "cfg/text_file.h"
 #include "platform/platform.h"
+#include "text/text_file.h"
 
 const char kTemporaryFileName[] = "fuselox.temp";
 const char kRemovalWorkFileName[] = "liverymend.temp";

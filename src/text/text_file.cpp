@@ -1,4 +1,4 @@
-#include "cfg/text_file.h"
+#include "text/text_file.h"
 
 #include <algorithm>
 #include <cstring>

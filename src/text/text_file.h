@@ -1,8 +1,8 @@
 // Text mode, done by the program itself over binary reads and writes so
 // that it is the same on every target: CR LF reads as LF, a lone CR stays,
 // a byte 0x1A ends what is read as text, and LF is written as CR LF.
-#ifndef FUSELOX_CFG_TEXT_FILE_H_
-#define FUSELOX_CFG_TEXT_FILE_H_
+#ifndef FUSELOX_TEXT_TEXT_FILE_H_
+#define FUSELOX_TEXT_TEXT_FILE_H_
 
 #include <cstddef>
 #include <string>
@@ -65,4 +65,4 @@ std::vector<std::string> splitLines(const std::string& text);
 // The text of lines each followed by LF.
 std::string joinLines(const std::vector<std::string>& lines);
 
-#endif  // FUSELOX_CFG_TEXT_FILE_H_
+#endif  // FUSELOX_TEXT_TEXT_FILE_H_

@@ -1,4 +1,4 @@
-#include "cfg/files.h"
+#include "text/files.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // variant source files and fsx.cfg is built from. Text is 8-bit bytes with no
 // encoding; white space is exactly space, tab, LF, VT, FF and CR, and case
 // folding touches the ASCII letters only.
-#ifndef FUSELOX_CFG_LINES_H_
-#define FUSELOX_CFG_LINES_H_
+#ifndef FUSELOX_TEXT_LINES_H_
+#define FUSELOX_TEXT_LINES_H_
 
 #include <string>
 
@@ -63,4 +63,4 @@ bool findTextureValue(const std::string& sectionText, std::string* out);
 // buffer with its terminator).
 constexpr size_t kValueCapacity = 1023;
 
-#endif  // FUSELOX_CFG_LINES_H_
+#endif  // FUSELOX_TEXT_LINES_H_

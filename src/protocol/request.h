@@ -1,7 +1,7 @@
 // The one record a run is about: which command, the flags its switches set,
 // and the narrow arguments in named slots.
-#ifndef FUSELOX_CLI_REQUEST_H_
-#define FUSELOX_CLI_REQUEST_H_
+#ifndef FUSELOX_PROTOCOL_REQUEST_H_
+#define FUSELOX_PROTOCOL_REQUEST_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -90,4 +90,4 @@ struct CommandRequest {
   const std::string& patchFile() const { return paths[kPatchFile]; }
 };
 
-#endif  // FUSELOX_CLI_REQUEST_H_
+#endif  // FUSELOX_PROTOCOL_REQUEST_H_

@@ -4,8 +4,8 @@
 // Reasons: with FUSELOX_VERBOSE=1 a failing command also writes one line
 // "fuselox: <reason>" to standard error. The operation that meets the
 // failure notes it with explain(); the handler that gives up prints it.
-#ifndef FUSELOX_CLI_RESULT_H_
-#define FUSELOX_CLI_RESULT_H_
+#ifndef FUSELOX_PROTOCOL_RESULT_H_
+#define FUSELOX_PROTOCOL_RESULT_H_
 
 #include <string>
 
@@ -23,4 +23,4 @@ int failWith(const std::string& reason);
 // reason is written once per run: later calls write nothing.
 int failSilently(const std::string& reason);
 
-#endif  // FUSELOX_CLI_RESULT_H_
+#endif  // FUSELOX_PROTOCOL_RESULT_H_
