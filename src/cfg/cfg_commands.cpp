@@ -14,13 +14,8 @@
 
 namespace {
 
-int succeed(const std::string& text) {
-  printResult(text);
-  return 1;
-}
-
 int verdict(bool ok, const std::string& reason) {
-  return ok ? succeed("NOERROR\n") : failWith(reason);
+  return ok ? succeedWith("NOERROR\n") : failWith(reason);
 }
 
 std::string noVariant(const std::string& key, LookupMode mode) {
@@ -35,9 +30,9 @@ std::string sectionName(const SectionTarget& target) {
 enum class Listing { kTextureTitle, kTitle, kTexture };
 
 int dumpVariants(const CommandRequest& request, Listing listing) {
-  std::string text;
+  std::string text, err;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
-  if (!loadAircraftCfgText(request.aircraftFolder(), &text)) return failWith("");
+  if (!loadAircraftCfgText(request.aircraftFolder(), &text, &err)) return failWith(err);
   std::vector<VariantRecord> table = readVariantTable(text);
   if (table.empty()) return failWith("aircraft.cfg has no [fltsim.N] section");
   std::string out;
@@ -46,15 +41,18 @@ int dumpVariants(const CommandRequest& request, Listing listing) {
     if (listing == Listing::kTitle) out += record.title + "\n";
     if (listing == Listing::kTexture) out += record.texture + "\n";
   }
-  return succeed(out);
+  return succeedWith(out);
 }
 
+// Picks the target section from the file's text; false, with the reason in
+// the last argument, when there is none.
+using TargetFinder = std::function<bool(const std::string&, SectionTarget*, std::string*)>;
+
 // Changes a parameter of the target section through the safe rewrite, under
-// the aircraft's lock. `findTarget` picks the section from the file's text.
-int changeInAircraft(const CommandRequest& request,
-                     const std::function<bool(const std::string&, SectionTarget*)>& findTarget) {
+// the aircraft's lock.
+int changeInAircraft(const CommandRequest& request, const TargetFinder& findTarget) {
   std::string folder, err;
-  if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
+  if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
   std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
   if (!lock) return failWith("cannot lock the aircraft folder " + folder);
   SectionTarget target;
@@ -65,7 +63,7 @@ int changeInAircraft(const CommandRequest& request,
   bool written = rewriteAircraftCfgText(
       folder, kTemporaryFileName,
       [&](std::string* text) {
-        found = findTarget(*text, &target);
+        found = findTarget(*text, &target, &err);
         if (!found) return false;
         std::vector<std::string> lines = splitLines(*text);
         changed = changeParameter(request.parameter(), request.newValue(), target,
@@ -74,8 +72,7 @@ int changeInAircraft(const CommandRequest& request,
         return changed;
       },
       &err);
-  if (!err.empty()) return failWith(err);
-  if (!found) return failWith("");
+  if (!found || !err.empty()) return failWith(err);
   if (!changed) {
     return failWith("parameter \"" + request.parameter() + "\" not found in " +
                     sectionName(target) + " (/ADD_MISSING_PARAMETER adds it)");
@@ -83,12 +80,11 @@ int changeInAircraft(const CommandRequest& request,
   return verdict(written, "");
 }
 
-std::function<bool(const std::string&, SectionTarget*)> variantFinder(const std::string& key,
-                                                                      LookupMode mode) {
-  return [key, mode](const std::string& text, SectionTarget* target) {
+TargetFinder variantFinder(const std::string& key, LookupMode mode) {
+  return [key, mode](const std::string& text, SectionTarget* target, std::string* err) {
     VariantRecord record = findVariant(text, key, mode);
     if (record.position < 0) {
-      explain(noVariant(key, mode));
+      *err = noVariant(key, mode);
       return false;
     }
     *target = SectionTarget::variantAt(record.position);
@@ -101,12 +97,12 @@ int changeVariantParameter(const CommandRequest& request, const std::string& key
   return changeInAircraft(request, variantFinder(key, mode));
 }
 
-int readInAircraft(const CommandRequest& request,
-                   const std::function<bool(const std::string&, SectionTarget*)>& findTarget) {
-  std::string text;
+int readInAircraft(const CommandRequest& request, const TargetFinder& findTarget) {
+  std::string text, err;
   SectionTarget target;
-  if (!loadAircraftCfgText(request.aircraftFolder(), &text) || !findTarget(text, &target)) {
-    return failWith("");
+  if (!loadAircraftCfgText(request.aircraftFolder(), &text, &err) ||
+      !findTarget(text, &target, &err)) {
+    return failWith(err);
   }
   std::vector<std::string> values =
       readParameter(request.parameter(), target, request.showEolComments, text);
@@ -116,7 +112,7 @@ int readInAircraft(const CommandRequest& request,
   }
   std::string out;
   for (const std::string& value : values) out += value + "\n";
-  return succeed(out);
+  return succeedWith(out);
 }
 
 bool globalArgumentsGiven(const CommandRequest& request) {
@@ -124,8 +120,8 @@ bool globalArgumentsGiven(const CommandRequest& request) {
          !request.parameter().empty();
 }
 
-std::function<bool(const std::string&, SectionTarget*)> namedSection(const std::string& name) {
-  return [name](const std::string&, SectionTarget* target) {
+TargetFinder namedSection(const std::string& name) {
+  return [name](const std::string&, SectionTarget* target, std::string*) {
     *target = SectionTarget::named(name);
     return true;
   };
@@ -141,24 +137,24 @@ int readVariantParameter(const CommandRequest& request, const std::string& key, 
 }  // namespace
 
 int handleVerifyAircraft(const CommandRequest& request) {
-  std::string path;
+  std::string path, err;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
-  return verdict(findAircraftCfg(request.aircraftFolder(), CfgAccess::kRead, &path), "");
+  return verdict(findAircraftCfg(request.aircraftFolder(), &path, &err), err);
 }
 
 int handleVerifyTitle(const CommandRequest& request) {
-  std::string text;
+  std::string text, err;
   if (request.aircraftFolder().empty() || request.title().empty()) {
     return failWith("an argument is empty");
   }
-  if (!loadAircraftCfgText(request.aircraftFolder(), &text)) return failWith("");
+  if (!loadAircraftCfgText(request.aircraftFolder(), &text, &err)) return failWith(err);
   return verdict(variantTitleExists(text, request.title()), noVariant(request.title(), kByTitle));
 }
 
 int handleVerifyTexture(const CommandRequest& request) {
-  std::string text;
+  std::string text, err;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
-  if (!loadAircraftCfgText(request.aircraftFolder(), &text)) return failWith("");
+  if (!loadAircraftCfgText(request.aircraftFolder(), &text, &err)) return failWith(err);
   return verdict(variantTextureExists(text, request.texture()),
                  noVariant(request.texture(), kByTexture));
 }

@@ -156,7 +156,8 @@ std::string narrowCopy(const std::u16string& wide) {
   return narrow;
 }
 
-const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArgs& args) {
+const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArgs& args,
+                                std::string* err) {
   const CommandInfo* match = nullptr;
   for (const CommandInfo& info : commandTable()) {
     if (args.size() > 1 && commandWordIs(args[1], info.name)) {
@@ -166,15 +167,15 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
   }
   if (match == nullptr) {
     printResult("ERRORUNKNOWNCOMMAND\n");
-    explain("\"" + (args.size() > 1 ? narrowCopy(args[1]) : "") +
-            "\" is not a command word; \"help\" lists them");
+    *err = "\"" + (args.size() > 1 ? narrowCopy(args[1]) : "") +
+           "\" is not a command word; \"help\" lists them";
     return nullptr;
   }
   request->command = match->code;
   if (match->leastArgc > 0 && static_cast<int>(args.size()) < match->leastArgc) {
     printResult(std::string("ERROR Incorrect number of arguments for mode ") + match->name + "\n");
-    explain(std::string(match->name) + " takes " + std::to_string(match->leastArgc - 2) +
-            " arguments, " + std::to_string(args.size() - 2) + " given");
+    *err = std::string(match->name) + " takes " + std::to_string(match->leastArgc - 2) +
+           " arguments, " + std::to_string(args.size() - 2) + " given";
     return nullptr;
   }
   for (size_t i = 0; i < match->slots.size() && i + 2 < args.size(); ++i) {
@@ -182,8 +183,8 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
     // A slot holds kSlotSize - 1 bytes; a longer argument is refused, never cut.
     if (value.size() >= kSlotSize) {
       printResult(std::string("ERROR Argument too long for mode ") + match->name + "\n");
-      explain("argument " + std::to_string(i + 1) + " is longer than " +
-              std::to_string(kSlotSize - 1) + " characters");
+      *err = "argument " + std::to_string(i + 1) + " is longer than " +
+             std::to_string(kSlotSize - 1) + " characters";
       return nullptr;
     }
     request->args[match->slots[i]] = value;

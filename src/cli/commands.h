@@ -33,7 +33,9 @@ bool commandWordIs(const std::u16string& word, const char* name);
 std::string narrowCopy(const std::u16string& wide);
 
 // Recognises the command word, checks the argument count and fills the
-// slots. Returns the command's row, or nullptr after printing why not.
-const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArgs& args);
+// slots. Returns the command's row, or nullptr after printing the result
+// line, with the reason in `err`.
+const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArgs& args,
+                                std::string* err);
 
 #endif  // FUSELOX_CLI_COMMANDS_H_

@@ -30,8 +30,9 @@ int runFuselox(const platform::WideArgs& args) {
   }
   CommandRequest request;
   parseSwitches(&request, args);
-  const CommandInfo* command = parseCommand(&request, args);
-  if (command == nullptr) return failSilently("the command line was not understood");
+  std::string err;
+  const CommandInfo* command = parseCommand(&request, args, &err);
+  if (command == nullptr) return failSilently(err);
   if (command->handler == nullptr) {
     printResult(std::string(kVersion) + "\n");
     return 1;

@@ -11,8 +11,7 @@
 
 namespace {
 
-bool opensFor(const std::string& path, CfgAccess access) {
-  if (access == CfgAccess::kUpdate && platform::IsReadOnlyFile(path)) return false;
+bool opens(const std::string& path) {
   FILE* file = platform::OpenForReading(path);
   if (file == nullptr) return false;
   std::fclose(file);
@@ -21,11 +20,11 @@ bool opensFor(const std::string& path, CfgAccess access) {
 
 // The SimObjects path that holds the named aircraft, or nullptr.
 const SimObjectsPath* findHoldingPath(const std::vector<SimObjectsPath>& paths,
-                                      const std::string& aircraftFolder, CfgAccess access) {
+                                      const std::string& aircraftFolder) {
   for (const SimObjectsPath& entry : paths) {
     if (!entry.valid) continue;
     std::string candidate = joinPath(joinPath(entry.path, aircraftFolder), "aircraft.cfg");
-    if (platform::PathLength(candidate) < kSlotSize && opensFor(candidate, access)) return &entry;
+    if (platform::PathLength(candidate) < kSlotSize && opens(candidate)) return &entry;
   }
   return nullptr;
 }
@@ -38,57 +37,60 @@ std::string searchedPaths(const std::vector<SimObjectsPath>& paths) {
   return list.empty() ? "no SimObjects path in fsx.cfg" : list;
 }
 
+// The SimObjects path holding the aircraft; nullptr with the reason in `err`.
+const SimObjectsPath* locate(const std::vector<SimObjectsPath>& paths,
+                             const std::string& aircraftFolder, std::string* err) {
+  const SimObjectsPath* holder = findHoldingPath(paths, aircraftFolder);
+  if (holder == nullptr && !paths.empty()) {
+    *err = "aircraft folder \"" + aircraftFolder + "\" not found under " + searchedPaths(paths);
+  }
+  return holder;
+}
+
 }  // namespace
 
-bool findAircraftCfg(const std::string& aircraftFolder, CfgAccess access, std::string* cfgPath) {
-  std::vector<SimObjectsPath> paths = loadSimObjectsPaths();
-  const SimObjectsPath* holder = findHoldingPath(paths, aircraftFolder, access);
-  if (holder == nullptr) {
-    explain("aircraft folder \"" + aircraftFolder + "\" not found under " + searchedPaths(paths));
-    return false;
-  }
+bool findAircraftCfg(const std::string& aircraftFolder, std::string* cfgPath, std::string* err) {
+  std::vector<SimObjectsPath> paths = loadSimObjectsPaths(err);
+  const SimObjectsPath* holder = locate(paths, aircraftFolder, err);
+  if (holder == nullptr) return false;
   *cfgPath = joinPath(joinPath(holder->path, aircraftFolder), "aircraft.cfg");
   return true;
 }
 
-bool findAircraftFolder(const std::string& aircraftFolder, std::string* out) {
-  std::vector<SimObjectsPath> paths = loadSimObjectsPaths();
-  const SimObjectsPath* holder = findHoldingPath(paths, aircraftFolder, CfgAccess::kRead);
-  if (holder == nullptr) {
-    explain("aircraft folder \"" + aircraftFolder + "\" not found under " + searchedPaths(paths));
+bool findAircraftFolder(const std::string& aircraftFolder, std::string* out, std::string* err) {
+  std::vector<SimObjectsPath> paths = loadSimObjectsPaths(err);
+  const SimObjectsPath* holder = locate(paths, aircraftFolder, err);
+  if (holder == nullptr) return false;
+  std::string folder = holder->path + "\\" + aircraftFolder + "\\";
+  if (platform::PathLength(folder) >= kSlotSize) {
+    *err = "the aircraft folder path is too long";
     return false;
   }
-  std::string folder = holder->path + "\\" + aircraftFolder + "\\";
-  if (platform::PathLength(folder) >= kSlotSize) return false;
   *out = folder;
   return true;
 }
 
 int handlePrintPathAircraft(const CommandRequest& request) {
-  std::string folder;
+  std::string folder, err;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
-  if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
-  printResult(platform::NarrowFromPath(folder) + "\n");
-  return 1;
+  if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
+  return succeedWith(platform::NarrowFromPath(folder) + "\n");
 }
 
 int handleDumpAllAircraft(const CommandRequest&) {
-  std::vector<SimObjectsPath> paths = loadSimObjectsPaths();
-  if (paths.empty()) {
-    explain("no SimObjects path: check the registry value AppPath and fsx.cfg's [MAIN] section");
-    return 0;
-  }
+  std::string err;
+  std::vector<SimObjectsPath> paths = loadSimObjectsPaths(&err);
+  if (paths.empty()) return failSilently(err);
   for (const SimObjectsPath& entry : paths) {
     if (!entry.valid) continue;
     std::vector<std::string> names;
     if (!platform::ListFolder(joinPath(entry.path, "*.*"), &names)) {
-      explain("cannot list the SimObjects folder " + entry.path);
-      return 0;
+      return failSilently("cannot list the SimObjects folder " + entry.path);
     }
     for (const std::string& name : names) {
       if (name == "." || name == "..") continue;
       std::string candidate = joinPath(joinPath(entry.path, name), "aircraft.cfg");
-      if (platform::PathLength(candidate) < kSlotSize && opensFor(candidate, CfgAccess::kRead)) {
+      if (platform::PathLength(candidate) < kSlotSize && opens(candidate)) {
         printResult(platform::NarrowFromPath(name) + "\n");
       }
     }

@@ -6,17 +6,15 @@
 
 #include <string>
 
-// How aircraft.cfg must be usable for a lookup to pick it.
-enum class CfgAccess { kRead, kUpdate };
-
-// The path of the aircraft.cfg of the named aircraft, tested for `access`
-// (kUpdate passes over a read-only file). False when not found.
-bool findAircraftCfg(const std::string& aircraftFolder, CfgAccess access, std::string* cfgPath);
+// The path of the readable aircraft.cfg of the named aircraft. False, with
+// the reason in `err`, when not found.
+bool findAircraftCfg(const std::string& aircraftFolder, std::string* cfgPath, std::string* err);
 
 // The aircraft folder path "<SimObjects path>\<name>\" (always ending in
-// "\"), found by a readable aircraft.cfg. False, with `out` unchanged, when no
-// SimObjects path holds the name or the joined path does not fit a slot.
-bool findAircraftFolder(const std::string& aircraftFolder, std::string* out);
+// "\"), found by a readable aircraft.cfg. False, with `out` unchanged and the
+// reason in `err`, when no SimObjects path holds the name or the joined path
+// does not fit a slot.
+bool findAircraftFolder(const std::string& aircraftFolder, std::string* out, std::string* err);
 
 struct CommandRequest;
 int handlePrintPathAircraft(const CommandRequest& request);

@@ -19,9 +19,9 @@ bool containsText(const std::string& text, const char* part) {
 
 }  // namespace
 
-bool readSimulatorFolder(std::string* out) {
+bool readSimulatorFolder(std::string* out, std::string* err) {
   if (platform::ReadSimulatorAppPath(out)) return true;
-  explain(kNoSimulatorFolder);
+  *err = kNoSimulatorFolder;
   return false;
 }
 
@@ -74,28 +74,25 @@ std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
   return paths;
 }
 
-std::vector<SimObjectsPath> loadSimObjectsPaths() {
-  std::string cfgPath, simulatorFolder, err;
+std::vector<SimObjectsPath> loadSimObjectsPaths(std::string* err) {
+  std::string cfgPath, simulatorFolder;
   TextContent content;
   if (!fsxCfgPath(&cfgPath)) {
-    explain("the application-data folder is not known (no AppData shell folder)");
+    *err = "the application-data folder is not known (no AppData shell folder)";
     return {};
   }
-  if (!readSimulatorFolder(&simulatorFolder)) return {};
-  if (!readTextFile(cfgPath, &content, &err)) {
-    explain("cannot read fsx.cfg: " + err);
+  if (!readSimulatorFolder(&simulatorFolder, err)) return {};
+  if (!readTextFile(cfgPath, &content, err)) {
+    *err = "cannot read fsx.cfg: " + *err;
     return {};
   }
   std::vector<SimObjectsPath> paths = parseSimObjectsPaths(content.text, simulatorFolder);
-  if (paths.empty()) explain(cfgPath + " has no SimObjectPaths line in its [Main] section");
+  if (paths.empty()) *err = cfgPath + " has no SimObjectPaths line in its [Main] section";
   return paths;
 }
 
 int handlePrintPathFsx(const CommandRequest&) {
-  std::string folder;
-  if (!readSimulatorFolder(&folder)) {
-    return failWith(kNoSimulatorFolder);
-  }
-  printResult(platform::NarrowFromPath(folder) + "\n");
-  return 1;
+  std::string folder, err;
+  if (!readSimulatorFolder(&folder, &err)) return failWith(err);
+  return succeedWith(platform::NarrowFromPath(folder) + "\n");
 }

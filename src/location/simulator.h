@@ -9,8 +9,8 @@
 #include <vector>
 
 // The simulator folder as stored (a trailing "\" stays). False, with empty
-// output, when the registry value cannot be read.
-bool readSimulatorFolder(std::string* out);
+// output and the reason in `err`, when the registry value cannot be read.
+bool readSimulatorFolder(std::string* out, std::string* err);
 
 // The application-data folder joined with "Microsoft\FSX\fsx.cfg" (no second
 // "\" when the folder ends in one). False, with empty output, when the
@@ -24,8 +24,9 @@ struct SimObjectsPath {
 
 // One entry per SIMOBJECTPATHS line of fsx.cfg's [MAIN] section, in file
 // order; lines that give no path leave an invalid entry in their place.
-// Empty when the simulator folder, fsx.cfg or any such line is missing.
-std::vector<SimObjectsPath> loadSimObjectsPaths();
+// Empty, with the reason in `err`, when the simulator folder, fsx.cfg or any
+// such line is missing.
+std::vector<SimObjectsPath> loadSimObjectsPaths(std::string* err);
 
 // Parses fsx.cfg text (already read in text mode) into the list above, with
 // `simulatorFolder` put before relative values.

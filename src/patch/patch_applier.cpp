@@ -7,7 +7,6 @@
 #include "patch/names.h"
 #include "patch/patch_format.h"
 #include "platform/platform.h"
-#include "protocol/result.h"
 
 namespace {
 
@@ -35,32 +34,34 @@ struct Rebuild {
   int64_t outstanding;  // may start negative for a header past 2^31
   FILE* patch;
   FILE* out;
+  std::string* err;
 };
 
-// Notes which record of the patch is at fault; `read` bytes of it are read.
-void explainRecord(FILE* patch, long read, const char* fault) {
-  explain("patch garbled: the record at byte " + std::to_string(ftell(patch) - read) + " " + fault);
+// Says which record of the patch is at fault; `read` bytes of it are read.
+void explainRecord(const Rebuild& r, long read, const char* fault) {
+  *r.err =
+      "patch garbled: the record at byte " + std::to_string(ftell(r.patch) - read) + " " + fault;
 }
 
-void explainCutShort(FILE* patch) {
-  explain("patch garbled: it ends at byte " + std::to_string(ftell(patch)) +
-          " in the middle of a record");
+void explainCutShort(const Rebuild& r) {
+  *r.err = "patch garbled: it ends at byte " + std::to_string(ftell(r.patch)) +
+           " in the middle of a record";
 }
 
 bool applyLiteral(Rebuild* r) {
   uint8_t field[4];
   if (!readExactly(r->patch, field, 4)) {
-    explainCutShort(r->patch);
+    explainCutShort(*r);
     return false;
   }
   int64_t length = getLe32(field);
   if (r->outstanding < 0 || length > r->outstanding) {
-    explainRecord(r->patch, 5, "adds more bytes than the new size in the header");
+    explainRecord(*r, 5, "adds more bytes than the new size in the header");
     return false;
   }
   r->outstanding -= length;
   bool copied = copyRun(static_cast<uint32_t>(length), r->patch, r->out);
-  if (!copied && feof(r->patch)) explainCutShort(r->patch);
+  if (!copied && feof(r->patch)) explainCutShort(*r);
   return copied;
 }
 
@@ -73,19 +74,18 @@ bool copyBounded(const Rebuild& r, int64_t offset, int64_t length) {
 bool applyCopy(Rebuild* r) {
   uint8_t fields[kCopyFieldsSize];
   if (!readExactly(r->patch, fields, sizeof fields)) {
-    explainCutShort(r->patch);
+    explainCutShort(*r);
     return false;
   }
   int64_t offset = getSigned32(fields);
   int64_t length = getSigned32(fields + 4);
   if (!copyBounded(*r, offset, length)) {
-    explainRecord(r->patch, 13,
-                  "copies a run outside the old file or past the new size in the header");
+    explainRecord(*r, 13, "copies a run outside the old file or past the new size in the header");
     return false;
   }
   const uint8_t* run = r->old.data() + offset;
   if (runChecksum(run, static_cast<size_t>(length)) != getLe32(fields + 8)) {
-    explainRecord(r->patch, 13, "copies bytes whose checksum does not match");
+    explainRecord(*r, 13, "copies bytes whose checksum does not match");
     return false;
   }
   r->outstanding -= length;
@@ -98,7 +98,7 @@ bool applyRecord(Rebuild* r, int kind) {
   char text[96];
   snprintf(text, sizeof text, "patch garbled: invalid record kind 0x%02X at byte %ld", kind,
            ftell(r->patch) - 1);
-  explain(text);
+  *r->err = text;
   return false;
 }
 
@@ -110,16 +110,18 @@ bool digestMatches(FILE* patch, const ByteBuffer& oldData) {
 
 // Rebuilds into the working file; true when it is complete on disk.
 bool writeRebuild(const ByteBuffer& oldData, const PatchSizes& sizes, FILE* patch,
-                  const std::string& working) {
+                  const std::string& working, std::string* err) {
   FILE* out = platform::CreateNewFile(working);
   if (out == nullptr) {
-    explain(working + ": cannot be created");
+    *err = working + ": cannot be created";
     return false;
   }
   setvbuf(out, nullptr, _IOFBF, kRebuildStreamBuffer);
-  bool applied = applyRecords(oldData, sizes, patch, out) && platform::SyncFile(out);
+  bool applied = applyRecords(oldData, sizes, patch, out, err);
+  bool written = platform::SyncFile(out);
   bool closed = fclose(out) == 0;
-  return applied && closed;
+  if (applied && !(written && closed)) *err = working + ": cannot be written (disk full?)";
+  return applied && written && closed;
 }
 
 // Creating the rebuild file truncates whatever it names: it must be neither
@@ -132,27 +134,28 @@ bool rebuildPathIsFree(const std::string& working, const std::string& targetPath
 }
 
 bool applyOpenPatch(const std::string& targetPath, const std::string& patchPath,
-                    const ByteBuffer& oldData, FILE* patch) {
+                    const ByteBuffer& oldData, FILE* patch, std::string* err) {
   PatchSizes sizes;
   if (!digestMatches(patch, oldData)) {
-    explain(targetPath + ": not the file this patch was made for");
+    *err = targetPath + ": not the file this patch was made for";
     return false;
   }
   if (!readPatchSizes(patch, &sizes)) {
-    explain(patchPath + ": not a patch (bad header)");
+    *err = patchPath + ": not a patch (bad header)";
     return false;
   }
   std::string working = rebuildPath(targetPath);
   if (!rebuildPathIsFree(working, targetPath, patchPath)) {
-    explain(working + ": names the patch or the target");
+    *err = working + ": names the patch or the target";
     return false;
   }
-  if (writeRebuild(oldData, sizes, patch, working) &&
-      platform::PutFileInPlace(working, targetPath)) {
-    return true;
+  if (!writeRebuild(oldData, sizes, patch, working, err)) {
+    platform::RemoveFile(working);
+    return false;
   }
-  if (platform::IsReadOnlyFile(targetPath)) explain(targetPath + ": the file is read-only");
-  explain(targetPath + ": the patch could not be applied");
+  if (platform::PutFileInPlace(working, targetPath)) return true;
+  *err = targetPath + (platform::IsReadOnlyFile(targetPath) ? ": the file is read-only"
+                                                            : ": cannot be replaced");
   platform::RemoveFile(working);
   return false;
 }
@@ -187,28 +190,33 @@ bool readPatchSizes(FILE* patch, PatchSizes* sizes) {
   return true;
 }
 
-bool applyRecords(const ByteBuffer& oldData, const PatchSizes& sizes, FILE* patch, FILE* rebuild) {
-  Rebuild r = {oldData, sizes.oldSize, sizes.newSize, patch, rebuild};
+bool applyRecords(const ByteBuffer& oldData, const PatchSizes& sizes, FILE* patch, FILE* rebuild,
+                  std::string* err) {
+  Rebuild r = {oldData, sizes.oldSize, sizes.newSize, patch, rebuild, err};
   int kind;
   while ((kind = fgetc(patch)) != EOF) {
     if (!applyRecord(&r, kind)) return false;
   }
+  if (ferror(patch)) *err = "the patch cannot be read";
   if (r.outstanding != 0) {
-    explain("patch garbled: its records do not add up to the new size in the header");
+    *err = "patch garbled: its records do not add up to the new size in the header";
   }
   return !ferror(patch) && r.outstanding == 0;
 }
 
-bool applyPatchFile(const std::string& targetPath, const std::string& patchPath) {
+bool applyPatchFile(const std::string& targetPath, const std::string& patchPath, std::string* err) {
   ByteBuffer oldData;
   ReadResult read = readWholeFile(targetPath, kMaxFileSize, &oldData);
   if (read != ReadResult::kRead) {
-    explain(describeReadResult(read, targetPath));
+    *err = describeReadResult(read, targetPath);
     return false;
   }
   FILE* patch = platform::OpenForReading(patchPath);
-  if (patch == nullptr) return false;
-  bool applied = applyOpenPatch(targetPath, patchPath, oldData, patch);
+  if (patch == nullptr) {
+    *err = patchPath + ": the patch cannot be opened";
+    return false;
+  }
+  bool applied = applyOpenPatch(targetPath, patchPath, oldData, patch, err);
   fclose(patch);
   return applied;
 }

@@ -13,10 +13,10 @@
 // The rebuild file beside a target.
 std::string rebuildPath(const std::string& targetPath);
 
-// Applies the patch file to the target. False (reason explained) when the
+// Applies the patch file to the target. False, with the reason in `err`, when the
 // digest differs, the patch is malformed or the result cannot be put in
 // place; the target is then unchanged and no rebuild file is left.
-bool applyPatchFile(const std::string& targetPath, const std::string& patchPath);
+bool applyPatchFile(const std::string& targetPath, const std::string& patchPath, std::string* err);
 
 // The sizes a patch header gives, read as signed.
 struct PatchSizes {
@@ -30,8 +30,9 @@ bool readPatchSizes(FILE* patch, PatchSizes* sizes);
 
 // Writes the new version, rebuilt from `oldData` by the records that follow
 // the header, to `rebuild`. False on the first bad record, or when the
-// records do not add up to the new size.
-bool applyRecords(const ByteBuffer& oldData, const PatchSizes& sizes, FILE* patch, FILE* rebuild);
+// records do not add up to the new size; `err` says which record is at fault.
+bool applyRecords(const ByteBuffer& oldData, const PatchSizes& sizes, FILE* patch, FILE* rebuild,
+                  std::string* err);
 
 // Copies `length` bytes from one stream to another.
 bool copyRun(uint32_t length, FILE* source, FILE* destination);

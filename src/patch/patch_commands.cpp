@@ -36,11 +36,6 @@ bool patchPathIsFree(const CommandRequest& request) {
   return true;
 }
 
-int reportSuccess() {
-  printResult("NOERROR\n");
-  return 1;
-}
-
 // Applies the patch to "<folder>\<relative path>", as the command gave them.
 int applyBeneath(const std::string& folder, const CommandRequest& request) {
   std::string target = folder + "\\" + request.relativePath();
@@ -54,8 +49,9 @@ int applyBeneath(const std::string& folder, const CommandRequest& request) {
       platform::LockFolder(target.substr(0, separator + 1));
   if (!lock) return failWith("cannot lock the folder of " + target);
   if (!opensForReading(target)) return failWith(target + ": cannot be opened");
-  if (!applyPatchFile(target, request.patchFile())) return failWith("");
-  return reportSuccess();
+  std::string err;
+  if (!applyPatchFile(target, request.patchFile(), &err)) return failWith(err);
+  return succeedWith("NOERROR\n");
 }
 
 bool applyArgumentsGiven(const CommandRequest& request) {
@@ -68,21 +64,20 @@ int handleBinpatchMake(const CommandRequest& request) {
   if (request.oldFile().empty()) return failWith("no old file given");
   if (!opensForReading(request.oldFile())) {
     printResult("ERROR1\n");
-    explain(request.oldFile() + ": cannot be opened");
-    return 0;
+    return failSilently(request.oldFile() + ": cannot be opened");
   }
-  if (request.newFile().empty() || !opensForReading(request.newFile())) {
-    if (!request.newFile().empty()) explain(request.newFile() + ": cannot be opened");
-    return failWith("the new file cannot be opened");
-  }
+  if (request.newFile().empty()) return failWith("no new file given");
+  if (!opensForReading(request.newFile()))
+    return failWith(request.newFile() + ": cannot be opened");
   if (request.patchFile().empty()) return failWith("no patch file given");
   if (sameNameIgnoringCase(request.oldFile(), request.newFile()) || !patchPathIsFree(request)) {
     return failWith("the patch, old and new files must be three different files");
   }
-  if (!makePatchFile(request.patchFile(), request.oldFile(), request.newFile())) {
-    return failWith("");
+  std::string err;
+  if (!makePatchFile(request.patchFile(), request.oldFile(), request.newFile(), &err)) {
+    return failWith(err);
   }
-  return reportSuccess();
+  return succeedWith("NOERROR\n");
 }
 
 int handleBinpatchApply(const CommandRequest& request) {
@@ -90,23 +85,19 @@ int handleBinpatchApply(const CommandRequest& request) {
     return failWith("missing argument");
   }
   if (!opensForReading(request.patchFile())) {
-    explain(request.patchFile() + ": the patch cannot be opened");
-    return failWith("the patch cannot be opened");
+    return failWith(request.patchFile() + ": the patch cannot be opened");
   }
-  std::string folder;
-  if (!findAircraftFolder(request.aircraftFolder(), &folder)) {
-    return failWith(request.aircraftFolder() + ": no such aircraft folder");
-  }
+  std::string folder, err;
+  if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
   return applyBeneath(folder, request);
 }
 
 int handleBinpatchApplyToFsx(const CommandRequest& request) {
   if (!applyArgumentsGiven(request)) return failWith("missing argument");
   if (!opensForReading(request.patchFile())) {
-    explain(request.patchFile() + ": the patch cannot be opened");
-    return failWith("the patch cannot be opened");
+    return failWith(request.patchFile() + ": the patch cannot be opened");
   }
-  std::string folder;
-  if (!readSimulatorFolder(&folder)) return failWith("the simulator folder is not known");
+  std::string folder, err;
+  if (!readSimulatorFolder(&folder, &err)) return failWith(err);
   return applyBeneath(folder, request);
 }

@@ -15,7 +15,6 @@
 #include "patch/suffix_index.h"
 #include "patch/whole_file.h"
 #include "platform/platform.h"
-#include "protocol/result.h"
 
 namespace {
 
@@ -354,40 +353,42 @@ std::string patchWorkingPath(const std::string& patchPath) {
 
 namespace {
 
-bool readInput(const std::string& path, ByteBuffer* out) {
+bool readInput(const std::string& path, ByteBuffer* out, std::string* err) {
   ReadResult result = readWholeFile(path, kMaxFileSize, out);
   if (result == ReadResult::kRead) return true;
-  explain(describeReadResult(result, path));
+  *err = describeReadResult(result, path);
   return false;
 }
 
 // Writes the patch into the open working file; true when every byte reached
 // the disk.
-bool writePatchStream(FILE* file, ByteBuffer* oldData, ByteBuffer* newData) {
+bool writePatchStream(FILE* file, ByteBuffer* oldData, ByteBuffer* newData, std::string* err) {
   setvbuf(file, nullptr, _IOFBF, kPatchStreamBuffer);
   PatchWriter writer(file);
   MakeResult made = makePatch(oldData->data(), static_cast<uint32_t>(oldData->size()),
                               newData->data(), static_cast<uint32_t>(newData->size()), &writer);
-  if (made == MakeResult::kNoMemory) explain("not enough memory for the suffix index");
+  if (made == MakeResult::kNoMemory) *err = "not enough memory for the suffix index";
   if (made != MakeResult::kMade) return false;
   if (!writer.ok() || !platform::SyncFile(file)) {
-    explain("the patch could not be written");
+    *err = "the patch could not be written (disk full?)";
     return false;
   }
   return true;
 }
 
-bool writePatchFile(const std::string& patchPath, ByteBuffer* oldData, ByteBuffer* newData) {
+bool writePatchFile(const std::string& patchPath, ByteBuffer* oldData, ByteBuffer* newData,
+                    std::string* err) {
   std::string working = patchWorkingPath(patchPath);
   FILE* file = platform::CreateNewFile(working);
   if (file == nullptr) {
-    explain(working + ": cannot be created");
+    *err = working + ": cannot be created";
     return false;
   }
-  bool written = writePatchStream(file, oldData, newData);
+  bool written = writePatchStream(file, oldData, newData, err);
   bool closed = fclose(file) == 0;
   if (written && closed && platform::PutFileInPlace(working, patchPath)) return true;
-  if (written && closed) explain(patchPath + ": the patch could not be put in place");
+  if (written && !closed) *err = "the patch could not be written (disk full?)";
+  if (written && closed) *err = patchPath + ": the patch could not be put in place";
   platform::RemoveFile(working);
   return false;
 }
@@ -395,14 +396,14 @@ bool writePatchFile(const std::string& patchPath, ByteBuffer* oldData, ByteBuffe
 }  // namespace
 
 bool makePatchFile(const std::string& patchPath, const std::string& oldPath,
-                   const std::string& newPath) {
+                   const std::string& newPath, std::string* err) {
   ByteBuffer oldData;
-  if (!readInput(oldPath, &oldData)) return false;
+  if (!readInput(oldPath, &oldData, err)) return false;
   if (oldData.size() == 0) {
-    explain(oldPath + ": an empty old file cannot be the base of a patch");
+    *err = oldPath + ": an empty old file cannot be the base of a patch";
     return false;
   }
   ByteBuffer newData;
-  if (!readInput(newPath, &newData)) return false;
-  return writePatchFile(patchPath, &oldData, &newData);
+  if (!readInput(newPath, &newData, err)) return false;
+  return writePatchFile(patchPath, &oldData, &newData, err);
 }

@@ -58,10 +58,10 @@ MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, const uint8_t* newData,
                      PatchWriter* writer);
 
 // Reads both files and writes the patch through a working file beside
-// `patchPath`, put in place only when complete. False (with the reason
-// explained) on any failure; the patch path is then left as it was.
+// `patchPath`, put in place only when complete. False, with the reason in
+// `err`, on any failure; the patch path is then left as it was.
 bool makePatchFile(const std::string& patchPath, const std::string& oldPath,
-                   const std::string& newPath);
+                   const std::string& newPath, std::string* err);
 
 // The working file makePatchFile writes before putting it in place.
 std::string patchWorkingPath(const std::string& patchPath);

@@ -27,7 +27,7 @@ enum class ReadResult { kRead, kCannotOpen, kTooLarge, kNoMemory, kReadFailed };
 // changes size while it is read counts as a failed read.
 ReadResult readWholeFile(const std::string& path, uint64_t maxSize, ByteBuffer* out);
 
-// Text for explain() about a failed read.
+// The reason a failed read gives.
 std::string describeReadResult(ReadResult result, const std::string& path);
 
 #endif  // FUSELOX_PATCH_WHOLE_FILE_H_

@@ -2,30 +2,17 @@
 
 #include "platform/platform.h"
 
-namespace {
-
-// The first reason noted in this run: the deepest cause is the clearest.
-std::string& notedReason() {
-  static std::string reason;
-  return reason;
-}
-
-bool verbose() { return platform::GetEnvironment("FUSELOX_VERBOSE") == "1"; }
-
-}  // namespace
-
 void printResult(const std::string& text) { platform::WriteStdout(text); }
 
-void explain(const std::string& reason) {
-  if (notedReason().empty()) notedReason() = reason;
+int succeedWith(const std::string& text) {
+  printResult(text);
+  return 1;
 }
 
 int failSilently(const std::string& reason) {
-  // One line per run, however many layers report the same failure.
   static bool written = false;
-  explain(reason);
-  if (verbose() && !written && !notedReason().empty()) {
-    platform::WriteStderr("fuselox: " + notedReason() + "\n");
+  if (!written && !reason.empty() && platform::GetEnvironment("FUSELOX_VERBOSE") == "1") {
+    platform::WriteStderr("fuselox: " + reason + "\n");
     written = true;
   }
   return 0;

@@ -2,8 +2,9 @@
 // output and returns 1 (success) or 0 (failure), the process exit code.
 //
 // Reasons: with FUSELOX_VERBOSE=1 a failing command also writes one line
-// "fuselox: <reason>" to standard error. The operation that meets the
-// failure notes it with explain(); the handler that gives up prints it.
+// "fuselox: <reason>" to standard error. The reason travels back with the
+// failure (a `std::string* err` beside the plain result) to the handler,
+// which gives it to failWith.
 #ifndef FUSELOX_PROTOCOL_RESULT_H_
 #define FUSELOX_PROTOCOL_RESULT_H_
 
@@ -12,15 +13,15 @@
 // Prints text on standard output, unchanged.
 void printResult(const std::string& text);
 
-// Notes why the command is failing, unless a reason is noted already.
-void explain(const std::string& reason);
+// Prints text and returns 1.
+int succeedWith(const std::string& text);
 
-// Prints "ERROR\n", writes the noted reason (or this one) when verbose, and
-// returns 0.
+// Prints "ERROR\n", writes the reason when verbose, and returns 0.
 int failWith(const std::string& reason);
 
-// As failWith, for the commands whose failure prints no result line. The
-// reason is written once per run: later calls write nothing.
+// As failWith, for the commands whose failure prints no result line. At
+// most one reason line is written per run: a later call writes nothing, and
+// an empty reason none.
 int failSilently(const std::string& reason);
 
 #endif  // FUSELOX_PROTOCOL_RESULT_H_

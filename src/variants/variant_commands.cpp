@@ -17,11 +17,6 @@
 
 namespace {
 
-int succeed(const std::string& text) {
-  printResult(text);
-  return 1;
-}
-
 // The source file's sections; false (reason in `err`) when there are none.
 bool loadSource(const std::string& path, int base, std::vector<SourceSection>* sections,
                 std::string* err) {
@@ -103,7 +98,7 @@ std::unique_ptr<platform::FolderLock> lockOrExplain(const std::string& folder, s
 
 int removeVariant(const CommandRequest& request, const std::string& key, LookupMode mode) {
   std::string folder, err;
-  if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
+  if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
   std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
   if (!lock) return failWith(err);
   bool found = false, deleteFolder = false;
@@ -132,10 +127,10 @@ int removeVariant(const CommandRequest& request, const std::string& key, LookupM
     return failWith(std::string("no variant of this aircraft has the ") +
                     (mode == kByTitle ? "title" : "texture") + " \"" + key + "\"");
   }
-  if (!written) return failWith("");
+  if (!written) return failWith(err);
   // Only once the variant is gone: a removal that fails keeps its textures.
   if (request.removalDeleteTextureFolder && deleteFolder) deleteTextureFolder(folder, textureValue);
-  return succeed("NOERROR\n");
+  return succeedWith("NOERROR\n");
 }
 
 // A source for APPEND_TEXT: its text, unless text mode would hide something
@@ -158,7 +153,7 @@ int handleInstallVariant(const CommandRequest& request) {
   if (request.aircraftFolder().empty() || request.sourceFile().empty()) {
     return failWith("an argument is empty");
   }
-  if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
+  if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
   std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
   if (!lock || !sourcePathFor(request, folder, &sourcePath, &err)) return failWith(err);
   std::vector<SourceSection> sections = sectionsForTextures(sourcePath, &err);
@@ -180,7 +175,7 @@ int handleInstallVariant(const CommandRequest& request) {
   // What the user shipped goes only once everything is in place.
   if (request.deleteTextureFoldersAfterInstall) deleteShippedFolders(placement);
   if (request.deleteSourceFileAfterInstall) platform::RemoveFile(sourcePath);
-  return succeed("NOERROR-" + std::to_string(sections.size()) + "\n");
+  return succeedWith("NOERROR-" + std::to_string(sections.size()) + "\n");
 }
 
 int handleInstallVariantByPath(const CommandRequest& request) {
@@ -196,7 +191,7 @@ int handleInstallVariantByPath(const CommandRequest& request) {
     return failWith(err);
   }
   if (request.deleteSourceFileAfterInstall) platform::RemoveFile(sourcePath);
-  return succeed("NOERROR\n");
+  return succeedWith("NOERROR\n");
 }
 
 int handleRemoveVariantByTitle(const CommandRequest& request) {
@@ -214,7 +209,7 @@ int handleRemoveVariantByTexture(const CommandRequest& request) {
 int handleSanitizeVariants(const CommandRequest& request) {
   std::string folder, err;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
-  if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
+  if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
   std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
   if (!lock) return failWith(err);
   bool written = rewriteAircraftCfg(
@@ -224,7 +219,7 @@ int handleSanitizeVariants(const CommandRequest& request) {
         return true;
       },
       &err);
-  return written ? succeed("NOERROR\n") : failWith(err);
+  return written ? succeedWith("NOERROR\n") : failWith(err);
 }
 
 int handleAppendText(const CommandRequest& request) {
@@ -232,7 +227,7 @@ int handleAppendText(const CommandRequest& request) {
   if (request.aircraftFolder().empty() || request.sourceFile().empty()) {
     return failWith("an argument is empty");
   }
-  if (!findAircraftFolder(request.aircraftFolder(), &folder)) return failWith("");
+  if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
   std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
   if (!lock) return failWith(err);
   if (platform::IsReadOnlyFile(joinPath(folder, "aircraft.cfg"))) {
@@ -246,5 +241,5 @@ int handleAppendText(const CommandRequest& request) {
         return true;
       },
       &err);
-  return written ? succeed("NOERROR") : failWith(err);
+  return written ? succeedWith("NOERROR") : failWith(err);
 }

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "cfg/parameters.h"
-#include "text/text_file.h"
 #include "cfg/variant_table.h"
 #include "fuzz_support.h"
+#include "text/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "text/files.h"
-#include "text/lines.h"
 #include "cfg/parameters.h"
-#include "text/text_file.h"
 #include "cfg/variant_table.h"
 #include "fuzz_support.h"
+#include "text/files.h"
+#include "text/lines.h"
+#include "text/text_file.h"
 #include "variants/variant_edits.h"
 
 namespace {
@@ -41,8 +41,8 @@ void checkIdentityRewrite(const std::string& bytes) {
   const std::string cfg = folder + "/aircraft.cfg";
   fuzz::writeFile(cfg, bytes);
   std::string err;
-  bool rewritten =
-      rewriteAircraftCfgText(folder, kTemporaryFileName, [](std::string*) { return true; }, &err);
+  bool rewritten = rewriteAircraftCfgText(
+      folder, kTemporaryFileName, [](std::string*) { return true; }, &err);
   if (isUtf16Text(bytes)) {
     if (rewritten || fuzz::readFile(cfg) != bytes) fuzz::fail("UTF-16 text was rewritten");
     return;

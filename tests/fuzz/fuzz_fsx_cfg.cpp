@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "text/text_file.h"
-#include "protocol/request.h"
 #include "fuzz_support.h"
 #include "location/simulator.h"
+#include "protocol/request.h"
+#include "text/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);

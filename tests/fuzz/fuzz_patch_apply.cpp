@@ -77,7 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string expected;
   bool valid = expectedResult(old, body, &expected);
-  bool applied = applyPatchFile(target, patchPath);
+  std::string err;
+  bool applied = applyPatchFile(target, patchPath, &err);
+  if (!applied && err.empty()) fuzz::fail("a failure without a reason");
   bool rebuildLeft = false;
   fuzz::readFile(rebuildPath(target), &rebuildLeft);
   if (applied != valid) fuzz::fail(applied ? "an invalid patch applied" : "a valid patch failed");

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "text/text_file.h"
 #include "fuzz_support.h"
+#include "text/text_file.h"
 #include "variants/source_file.h"
 #include "variants/variant_edits.h"
 

@@ -33,7 +33,7 @@ class ApplyPatchFile : public ::testing::Test {
 
   bool apply(const std::string& patch) {
     folder_.write("patch.bin", patch);
-    return applyPatchFile(folder_.path("target.bin"), folder_.path("patch.bin"));
+    return applyPatchFile(folder_.path("target.bin"), folder_.path("patch.bin"), &err_);
   }
 
   void expectRefused(const std::string& patch, const std::string& what) {
@@ -43,6 +43,7 @@ class ApplyPatchFile : public ::testing::Test {
   }
 
   ScratchFolder folder_;
+  std::string err_;
 };
 
 TEST_F(ApplyPatchFile, RebuildsTheNewVersion) {
@@ -121,7 +122,7 @@ TEST_F(ApplyPatchFile, FailsTheSecondTime) {
 TEST_F(ApplyPatchFile, NeverTruncatesAPatchNamedLikeTheRebuildFile) {
   std::string patch = fastPatch(kOld, "new" + kOld);
   folder_.write("target.bin.temp", patch);
-  EXPECT_FALSE(applyPatchFile(folder_.path("target.bin"), folder_.path("target.bin.temp")));
+  EXPECT_FALSE(applyPatchFile(folder_.path("target.bin"), folder_.path("target.bin.temp"), &err_));
   EXPECT_EQ(patch, folder_.read("target.bin.temp"));
   EXPECT_EQ(kOld, folder_.read("target.bin"));
 }
@@ -134,7 +135,7 @@ TEST_F(ApplyPatchFile, KeepsAReadOnlyTarget) {
 
 TEST_F(ApplyPatchFile, RefusesAMissingTarget) {
   folder_.write("patch.bin", fastPatch(kOld, kOld));
-  EXPECT_FALSE(applyPatchFile(folder_.path("missing.bin"), folder_.path("patch.bin")));
+  EXPECT_FALSE(applyPatchFile(folder_.path("missing.bin"), folder_.path("patch.bin"), &err_));
   EXPECT_FALSE(folder_.exists("missing.bin.temp"));
 }
 

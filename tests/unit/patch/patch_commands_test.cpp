@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "protocol/request.h"
 #include "patch_test_util.h"
+#include "protocol/request.h"
 #include "unit/scratch_folder.h"
 
 namespace {
