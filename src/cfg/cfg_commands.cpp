@@ -53,7 +53,7 @@ using TargetFinder = std::function<bool(const std::string&, SectionTarget*, std:
 int changeInAircraft(const CommandRequest& request, const TargetFinder& findTarget) {
   std::string folder, err;
   if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
-  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
+  std::unique_ptr<platform::FolderLock> lock = platform::lockFolder(folder);
   if (!lock) return failWith("cannot lock the aircraft folder " + folder);
   SectionTarget target;
   bool found = false, changed = false;

@@ -1,5 +1,6 @@
 #include "cfg/parameters.h"
 
+#include "platform/platform.h"
 #include "text/lines.h"
 #include "text/text_file.h"
 
@@ -54,7 +55,7 @@ bool changeParameter(const std::string& parameter, const std::string& newValue,
       continue;
     }
     std::string key, value;
-    if (splitKeyValue(&line, &key, &value) && equalsIgnoringCase(key, parameter)) {
+    if (splitKeyValue(&line, &key, &value) && platform::equalsIgnoringAsciiCase(key, parameter)) {
       out.push_back(key + "=" + newValue);
       changed = true;
     } else {
@@ -75,7 +76,8 @@ std::vector<std::string> readParameter(const std::string& parameter, const Secti
     tracker.feed(line);
     if (!tracker.inside()) continue;
     std::string key, value;
-    if (!splitKeyValue(&line, &key, &value) || !equalsIgnoringCase(key, parameter)) continue;
+    if (!splitKeyValue(&line, &key, &value) || !platform::equalsIgnoringAsciiCase(key, parameter))
+      continue;
     if (!showComments) {
       stripSlashComment(&value);
       stripSemicolonComment(&value);

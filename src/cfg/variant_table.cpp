@@ -1,5 +1,6 @@
 #include "cfg/variant_table.h"
 
+#include "platform/platform.h"
 #include "text/lines.h"
 #include "text/text_file.h"
 
@@ -63,15 +64,15 @@ bool variantTitleExists(const std::string& text, const std::string& title) {
       return;
     }
     std::string line = valuePart(upper), key, value;
-    found = splitKeyValue(&line, &key, &value) && equalsIgnoringCase(key, "TITLE") &&
-            equalsIgnoringCase(value, title);
+    found = splitKeyValue(&line, &key, &value) && platform::equalsIgnoringAsciiCase(key, "TITLE") &&
+            platform::equalsIgnoringAsciiCase(value, title);
   });
   return found;
 }
 
 bool variantTextureExists(const std::string& text, const std::string& texture) {
   for (const VariantRecord& record : readVariantTable(text)) {
-    if (equalsIgnoringCase(record.texture, texture)) return true;
+    if (platform::equalsIgnoringAsciiCase(record.texture, texture)) return true;
   }
   return false;
 }
@@ -80,7 +81,7 @@ VariantRecord findVariant(const std::string& text, const std::string& key, Looku
   VariantRecord found;
   for (const VariantRecord& record : readVariantTable(text)) {
     const std::string& value = mode == kByTitle ? record.title : record.texture;
-    if (record.position >= 0 && equalsIgnoringCase(value, key)) found = record;
+    if (record.position >= 0 && platform::equalsIgnoringAsciiCase(value, key)) found = record;
   }
   return found;
 }

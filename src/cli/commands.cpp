@@ -31,12 +31,11 @@ const SwitchInfo kSwitches[] = {
     {"/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL", &CommandRequest::deleteTextureFoldersAfterInstall, 1},
 };
 
-char16_t foldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c; }
-
 bool equalsSwitch(const std::u16string& entry, const char* text) {
   size_t i = 0;
   for (; text[i] != '\0'; ++i) {
-    if (i >= entry.size() || foldAscii(entry[i]) != static_cast<char16_t>(text[i])) return false;
+    if (i >= entry.size() || platform::upperAscii(entry[i]) != static_cast<char16_t>(text[i]))
+      return false;
   }
   return i == entry.size();
 }
@@ -142,18 +141,12 @@ void parseSwitches(CommandRequest* request, const platform::WideArgs& args) {
 
 bool commandWordIs(const std::u16string& word, const char* name) {
   std::u16string upper = word;
-  platform::UpperCaseWide(&upper);
+  platform::upperCaseWide(&upper);
   size_t i = 0;
   for (; name[i] != '\0'; ++i) {
     if (i >= upper.size() || upper[i] != static_cast<char16_t>(name[i])) return false;
   }
   return true;
-}
-
-std::string narrowCopy(const std::u16string& wide) {
-  std::string narrow;
-  for (char16_t unit : wide) narrow.push_back(static_cast<char>(unit & 0xFF));
-  return narrow;
 }
 
 const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArgs& args,
@@ -167,7 +160,7 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
   }
   if (match == nullptr) {
     printResult("ERRORUNKNOWNCOMMAND\n");
-    *err = "\"" + (args.size() > 1 ? narrowCopy(args[1]) : "") +
+    *err = "\"" + (args.size() > 1 ? platform::narrowFromWide(args[1]) : "") +
            "\" is not a command word; \"help\" lists them";
     return nullptr;
   }
@@ -179,7 +172,7 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
     return nullptr;
   }
   for (size_t i = 0; i < match->slots.size() && i + 2 < args.size(); ++i) {
-    std::string value = narrowCopy(args[i + 2]);
+    std::string value = platform::narrowFromWide(args[i + 2]);
     // A slot holds kSlotSize - 1 bytes; a longer argument is refused, never cut.
     if (value.size() >= kSlotSize) {
       printResult(std::string("ERROR Argument too long for mode ") + match->name + "\n");
@@ -188,7 +181,7 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
       return nullptr;
     }
     request->args[match->slots[i]] = value;
-    request->paths[match->slots[i]] = platform::PathFromWide(args[i + 2]);
+    request->paths[match->slots[i]] = platform::pathFromWide(args[i + 2]);
   }
   return match;
 }

@@ -29,9 +29,6 @@ void parseSwitches(CommandRequest* request, const platform::WideArgs& args);
 // True when the word, upper-cased, begins with the command name.
 bool commandWordIs(const std::u16string& word, const char* name);
 
-// The low byte of each UTF-16 code unit.
-std::string narrowCopy(const std::u16string& wide);
-
 // Recognises the command word, checks the argument count and fills the
 // slots. Returns the command's row, or nullptr after printing the result
 // line, with the reason in `err`.

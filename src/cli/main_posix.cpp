@@ -1,4 +1,4 @@
 // The POSIX entry: the UTF-8 command line decoded as Windows would pass it.
 #include "cli/run.h"
 
-int main(int argc, char** argv) { return runFuselox(platform::DecodeUtf8Args(argc, argv)); }
+int main(int argc, char** argv) { return runFuselox(platform::decodeUtf8Args(argc, argv)); }

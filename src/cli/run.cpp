@@ -10,8 +10,7 @@ bool isHelpWord(const std::u16string& word) {
   static const char kHelp[] = "HELP";
   if (word.size() != 4) return false;
   for (size_t i = 0; i < 4; ++i) {
-    char16_t c = (word[i] >= u'a' && word[i] <= u'z') ? word[i] - u'a' + u'A' : word[i];
-    if (c != static_cast<char16_t>(kHelp[i])) return false;
+    if (platform::upperAscii(word[i]) != static_cast<char16_t>(kHelp[i])) return false;
   }
   return true;
 }

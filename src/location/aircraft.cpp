@@ -12,7 +12,7 @@
 namespace {
 
 bool opens(const std::string& path) {
-  FILE* file = platform::OpenForReading(path);
+  FILE* file = platform::openForReading(path);
   if (file == nullptr) return false;
   std::fclose(file);
   return true;
@@ -24,7 +24,7 @@ const SimObjectsPath* findHoldingPath(const std::vector<SimObjectsPath>& paths,
   for (const SimObjectsPath& entry : paths) {
     if (!entry.valid) continue;
     std::string candidate = joinPath(joinPath(entry.path, aircraftFolder), "aircraft.cfg");
-    if (platform::PathLength(candidate) < kSlotSize && opens(candidate)) return &entry;
+    if (platform::pathLength(candidate) < kSlotSize && opens(candidate)) return &entry;
   }
   return nullptr;
 }
@@ -62,7 +62,7 @@ bool findAircraftFolder(const std::string& aircraftFolder, std::string* out, std
   const SimObjectsPath* holder = locate(paths, aircraftFolder, err);
   if (holder == nullptr) return false;
   std::string folder = holder->path + "\\" + aircraftFolder + "\\";
-  if (platform::PathLength(folder) >= kSlotSize) {
+  if (platform::pathLength(folder) >= kSlotSize) {
     *err = "the aircraft folder path is too long";
     return false;
   }
@@ -74,7 +74,7 @@ int handlePrintPathAircraft(const CommandRequest& request) {
   std::string folder, err;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
   if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
-  return succeedWith(platform::NarrowFromPath(folder) + "\n");
+  return succeedWith(platform::narrowFromPath(folder) + "\n");
 }
 
 int handleDumpAllAircraft(const CommandRequest&) {
@@ -84,14 +84,14 @@ int handleDumpAllAircraft(const CommandRequest&) {
   for (const SimObjectsPath& entry : paths) {
     if (!entry.valid) continue;
     std::vector<std::string> names;
-    if (!platform::ListFolder(joinPath(entry.path, "*.*"), &names)) {
+    if (!platform::listFolder(joinPath(entry.path, "*.*"), &names)) {
       return failSilently("cannot list the SimObjects folder " + entry.path);
     }
     for (const std::string& name : names) {
       if (name == "." || name == "..") continue;
       std::string candidate = joinPath(joinPath(entry.path, name), "aircraft.cfg");
-      if (platform::PathLength(candidate) < kSlotSize && opens(candidate)) {
-        printResult(platform::NarrowFromPath(name) + "\n");
+      if (platform::pathLength(candidate) < kSlotSize && opens(candidate)) {
+        printResult(platform::narrowFromPath(name) + "\n");
       }
     }
   }

@@ -20,7 +20,7 @@ bool containsText(const std::string& text, const char* part) {
 }  // namespace
 
 bool readSimulatorFolder(std::string* out, std::string* err) {
-  if (platform::ReadSimulatorAppPath(out)) return true;
+  if (platform::readSimulatorAppPath(out)) return true;
   *err = kNoSimulatorFolder;
   return false;
 }
@@ -28,7 +28,7 @@ bool readSimulatorFolder(std::string* out, std::string* err) {
 bool fsxCfgPath(std::string* out) {
   std::string folder;
   out->clear();
-  if (!platform::ReadRoamingAppDataFolder(&folder)) return false;
+  if (!platform::readRoamingAppDataFolder(&folder)) return false;
   bool endsInSeparator = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
   *out = folder + (endsInSeparator ? "" : "\\") + kFsxCfgBelowAppData;
   return true;
@@ -45,9 +45,9 @@ void parseSimObjectsPathLine(const std::string& line, SimObjectsPath* entry,
   std::string value = line.substr(pos);
   // A drive letter makes the value a folder of its own; anything else lies
   // below the simulator folder, joined exactly as stored.
-  std::string path = platform::PathFromNarrow(value);
+  std::string path = platform::pathFromNarrow(value);
   entry->path = containsText(value, ":") ? path : simulatorFolder + path;
-  entry->valid = platform::PathLength(entry->path) < kSlotSize;
+  entry->valid = platform::pathLength(entry->path) < kSlotSize;
 }
 
 std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
@@ -94,5 +94,5 @@ std::vector<SimObjectsPath> loadSimObjectsPaths(std::string* err) {
 int handlePrintPathFsx(const CommandRequest&) {
   std::string folder, err;
   if (!readSimulatorFolder(&folder, &err)) return failWith(err);
-  return succeedWith(platform::NarrowFromPath(folder) + "\n");
+  return succeedWith(platform::narrowFromPath(folder) + "\n");
 }

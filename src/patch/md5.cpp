@@ -124,7 +124,7 @@ std::string md5OfBytes(const uint8_t* bytes, size_t count) {
 }
 
 bool md5OfFile(const std::string& path, std::string* digest) {
-  FILE* file = platform::OpenForReading(path);
+  FILE* file = platform::openForReading(path);
   if (file == nullptr) return false;
   CMD5Checksum checksum;
   uint8_t piece[kReadPieceSize];

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "patch/md5.h"
-#include "patch/names.h"
 #include "patch/patch_format.h"
 #include "platform/platform.h"
 
@@ -24,7 +23,7 @@ bool writeExactly(FILE* file, const void* bytes, size_t count) {
 int32_t getSigned32(const uint8_t* in) { return static_cast<int32_t>(getLe32(in)); }
 
 bool sameDigest(const char* patchDigest, const std::string& digest) {
-  return sameNameIgnoringCase(std::string(patchDigest, kDigestTextSize), digest);
+  return platform::equalsIgnoringAsciiCase(std::string(patchDigest, kDigestTextSize), digest);
 }
 
 // The state of one application: what is still to come of the new file.
@@ -111,14 +110,14 @@ bool digestMatches(FILE* patch, const ByteBuffer& oldData) {
 // Rebuilds into the working file; true when it is complete on disk.
 bool writeRebuild(const ByteBuffer& oldData, const PatchSizes& sizes, FILE* patch,
                   const std::string& working, std::string* err) {
-  FILE* out = platform::CreateNewFile(working);
+  FILE* out = platform::createNewFile(working);
   if (out == nullptr) {
     *err = working + ": cannot be created";
     return false;
   }
   setvbuf(out, nullptr, _IOFBF, kRebuildStreamBuffer);
   bool applied = applyRecords(oldData, sizes, patch, out, err);
-  bool written = platform::SyncFile(out);
+  bool written = platform::syncFile(out);
   bool closed = fclose(out) == 0;
   if (applied && !(written && closed)) *err = working + ": cannot be written (disk full?)";
   return applied && written && closed;
@@ -128,9 +127,9 @@ bool writeRebuild(const ByteBuffer& oldData, const PatchSizes& sizes, FILE* patc
 // the patch nor the target under another name.
 bool rebuildPathIsFree(const std::string& working, const std::string& targetPath,
                        const std::string& patchPath) {
-  return !sameNameIgnoringCase(working, patchPath) &&
-         !platform::SameExistingFile(working, patchPath) &&
-         !platform::SameExistingFile(working, targetPath);
+  return !platform::equalsIgnoringAsciiCase(working, patchPath) &&
+         !platform::sameExistingFile(working, patchPath) &&
+         !platform::sameExistingFile(working, targetPath);
 }
 
 bool applyOpenPatch(const std::string& targetPath, const std::string& patchPath,
@@ -150,13 +149,13 @@ bool applyOpenPatch(const std::string& targetPath, const std::string& patchPath,
     return false;
   }
   if (!writeRebuild(oldData, sizes, patch, working, err)) {
-    platform::RemoveFile(working);
+    platform::removeFile(working);
     return false;
   }
-  if (platform::PutFileInPlace(working, targetPath)) return true;
-  *err = targetPath + (platform::IsReadOnlyFile(targetPath) ? ": the file is read-only"
+  if (platform::putFileInPlace(working, targetPath)) return true;
+  *err = targetPath + (platform::isReadOnlyFile(targetPath) ? ": the file is read-only"
                                                             : ": cannot be replaced");
-  platform::RemoveFile(working);
+  platform::removeFile(working);
   return false;
 }
 
@@ -165,7 +164,7 @@ bool applyOpenPatch(const std::string& targetPath, const std::string& patchPath,
 // Beside the file a link finally names, so that the rebuild replaces it in
 // one step even across file systems.
 std::string rebuildPath(const std::string& targetPath) {
-  return platform::FinalPath(targetPath) + ".temp";
+  return platform::finalPath(targetPath) + ".temp";
 }
 
 bool copyRun(uint32_t length, FILE* source, FILE* destination) {
@@ -211,7 +210,7 @@ bool applyPatchFile(const std::string& targetPath, const std::string& patchPath,
     *err = describeReadResult(read, targetPath);
     return false;
   }
-  FILE* patch = platform::OpenForReading(patchPath);
+  FILE* patch = platform::openForReading(patchPath);
   if (patch == nullptr) {
     *err = patchPath + ": the patch cannot be opened";
     return false;

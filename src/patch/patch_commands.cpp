@@ -6,7 +6,6 @@
 
 #include "location/aircraft.h"
 #include "location/simulator.h"
-#include "patch/names.h"
 #include "patch/patch_applier.h"
 #include "patch/patch_maker.h"
 #include "platform/platform.h"
@@ -16,7 +15,7 @@
 namespace {
 
 bool opensForReading(const std::string& path) {
-  FILE* file = platform::OpenForReading(path);
+  FILE* file = platform::openForReading(path);
   if (file == nullptr) return false;
   fclose(file);
   return true;
@@ -28,8 +27,10 @@ bool patchPathIsFree(const CommandRequest& request) {
   const std::string& patch = request.patchFile();
   std::string working = patchWorkingPath(patch);
   for (const std::string* input : {&request.oldFile(), &request.newFile()}) {
-    if (sameNameIgnoringCase(patch, *input) || platform::SameExistingFile(patch, *input) ||
-        sameNameIgnoringCase(working, *input) || platform::SameExistingFile(working, *input)) {
+    if (platform::equalsIgnoringAsciiCase(patch, *input) ||
+        platform::sameExistingFile(patch, *input) ||
+        platform::equalsIgnoringAsciiCase(working, *input) ||
+        platform::sameExistingFile(working, *input)) {
       return false;
     }
   }
@@ -39,14 +40,14 @@ bool patchPathIsFree(const CommandRequest& request) {
 // Applies the patch to "<folder>\<relative path>", as the command gave them.
 int applyBeneath(const std::string& folder, const CommandRequest& request) {
   std::string target = folder + "\\" + request.relativePath();
-  if (platform::PathLength(rebuildPath(target)) >= kSlotSize) {
+  if (platform::pathLength(rebuildPath(target)) >= kSlotSize) {
     return failWith("target path too long");
   }
   // The same lock as the aircraft.cfg editors take, so that a CHANGE and a
   // patch of one file never both read the old version.
   size_t separator = target.find_last_of("\\/");
   std::unique_ptr<platform::FolderLock> lock =
-      platform::LockFolder(target.substr(0, separator + 1));
+      platform::lockFolder(target.substr(0, separator + 1));
   if (!lock) return failWith("cannot lock the folder of " + target);
   if (!opensForReading(target)) return failWith(target + ": cannot be opened");
   std::string err;
@@ -70,7 +71,8 @@ int handleBinpatchMake(const CommandRequest& request) {
   if (!opensForReading(request.newFile()))
     return failWith(request.newFile() + ": cannot be opened");
   if (request.patchFile().empty()) return failWith("no patch file given");
-  if (sameNameIgnoringCase(request.oldFile(), request.newFile()) || !patchPathIsFree(request)) {
+  if (platform::equalsIgnoringAsciiCase(request.oldFile(), request.newFile()) ||
+      !patchPathIsFree(request)) {
     return failWith("the patch, old and new files must be three different files");
   }
   std::string err;

@@ -348,7 +348,7 @@ MakeResult makePatch(uint8_t* oldData, uint32_t oldSize, const uint8_t* newData,
 }
 
 std::string patchWorkingPath(const std::string& patchPath) {
-  return platform::FinalPath(patchPath) + ".temp";
+  return platform::finalPath(patchPath) + ".temp";
 }
 
 namespace {
@@ -369,7 +369,7 @@ bool writePatchStream(FILE* file, ByteBuffer* oldData, ByteBuffer* newData, std:
                               newData->data(), static_cast<uint32_t>(newData->size()), &writer);
   if (made == MakeResult::kNoMemory) *err = "not enough memory for the suffix index";
   if (made != MakeResult::kMade) return false;
-  if (!writer.ok() || !platform::SyncFile(file)) {
+  if (!writer.ok() || !platform::syncFile(file)) {
     *err = "the patch could not be written (disk full?)";
     return false;
   }
@@ -379,17 +379,17 @@ bool writePatchStream(FILE* file, ByteBuffer* oldData, ByteBuffer* newData, std:
 bool writePatchFile(const std::string& patchPath, ByteBuffer* oldData, ByteBuffer* newData,
                     std::string* err) {
   std::string working = patchWorkingPath(patchPath);
-  FILE* file = platform::CreateNewFile(working);
+  FILE* file = platform::createNewFile(working);
   if (file == nullptr) {
     *err = working + ": cannot be created";
     return false;
   }
   bool written = writePatchStream(file, oldData, newData, err);
   bool closed = fclose(file) == 0;
-  if (written && closed && platform::PutFileInPlace(working, patchPath)) return true;
+  if (written && closed && platform::putFileInPlace(working, patchPath)) return true;
   if (written && !closed) *err = "the patch could not be written (disk full?)";
   if (written && closed) *err = patchPath + ": the patch could not be put in place";
-  platform::RemoveFile(working);
+  platform::removeFile(working);
   return false;
 }
 

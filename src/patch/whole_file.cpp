@@ -36,7 +36,7 @@ ReadResult readOpenStream(FILE* file, uint64_t maxSize, ByteBuffer* out) {
 }  // namespace
 
 ReadResult readWholeFile(const std::string& path, uint64_t maxSize, ByteBuffer* out) {
-  FILE* file = platform::OpenForReading(path);
+  FILE* file = platform::openForReading(path);
   if (file == nullptr) return ReadResult::kCannotOpen;
   ReadResult result = readOpenStream(file, maxSize, out);
   fclose(file);

@@ -7,28 +7,26 @@
 namespace platform {
 namespace {
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool MatchFrom(const std::string& name, size_t n, const std::string& pattern, size_t p) {
+bool matchFrom(const std::string& name, size_t n, const std::string& pattern, size_t p) {
   while (p < pattern.size()) {
     if (pattern[p] == '*') {
       for (size_t skip = n; skip <= name.size(); ++skip) {
-        if (MatchFrom(name, skip, pattern, p + 1)) return true;
+        if (matchFrom(name, skip, pattern, p + 1)) return true;
       }
       return false;
     }
-    if (n >= name.size() || FoldCase(name[n]) != FoldCase(pattern[p])) return false;
+    if (n >= name.size() || upperAscii(name[n]) != upperAscii(pattern[p])) return false;
     ++n;
     ++p;
   }
   return n == name.size();
 }
 
-int CompareIgnoringCase(const std::string& a, const std::string& b) {
+int compareIgnoringCase(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(FoldCase(a[i]));
-    unsigned char y = static_cast<unsigned char>(FoldCase(b[i]));
+    unsigned char x = static_cast<unsigned char>(upperAscii(a[i]));
+    unsigned char y = static_cast<unsigned char>(upperAscii(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
@@ -37,24 +35,22 @@ int CompareIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-bool NameMatchesPattern(const std::string& name, const std::string& pattern) {
-  if (MatchFrom(name, 0, pattern, 0)) return true;
+bool nameMatchesPattern(const std::string& name, const std::string& pattern) {
+  if (matchFrom(name, 0, pattern, 0)) return true;
   // As on Windows, "x.*" also matches a plain "x" that has no "." at all.
   if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 &&
       name.find('.') == std::string::npos) {
-    return MatchFrom(name, 0, pattern.substr(0, pattern.size() - 2), 0);
+    return matchFrom(name, 0, pattern.substr(0, pattern.size() - 2), 0);
   }
   return false;
 }
 
-bool NamesDevice(const std::string& path) {
+bool namesDevice(const std::string& path) {
   size_t start = path.find_last_of("\\/:");
   std::string name = path.substr(start == std::string::npos ? 0 : start + 1);
   name = name.substr(0, name.find('.'));
   while (!name.empty() && name.back() == ' ') name.pop_back();
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  for (char& c : name) c = upperAscii(c);
   if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
       name == "CONOUT$") {
     return true;
@@ -65,11 +61,11 @@ bool NamesDevice(const std::string& path) {
          digits.find(name[3]) != std::string::npos;
 }
 
-void SortListing(std::vector<std::string>* names) {
+void sortListing(std::vector<std::string>* names) {
   auto rank = [](const std::string& s) { return s == "." ? 0 : s == ".." ? 1 : 2; };
   std::sort(names->begin(), names->end(), [&](const std::string& a, const std::string& b) {
     if (rank(a) != rank(b)) return rank(a) < rank(b);
-    int c = CompareIgnoringCase(a, b);
+    int c = compareIgnoringCase(a, b);
     return c != 0 ? c < 0 : a < b;
   });
 }

@@ -8,7 +8,7 @@ namespace {
 
 // The length of a UTF-8 sequence led by byte c, or 0 when c cannot lead one.
 // Three-byte surrogate forms are accepted, so a lone surrogate round-trips.
-int SequenceLength(unsigned char c) {
+int sequenceLength(unsigned char c) {
   if (c < 0x80) return 1;
   if (c >= 0xC2 && c <= 0xDF) return 2;
   if (c >= 0xE0 && c <= 0xEF) return 3;
@@ -17,7 +17,7 @@ int SequenceLength(unsigned char c) {
 }
 
 // Decodes the sequence at bytes[i] of length len; false when it is invalid.
-bool DecodeSequence(const std::string& bytes, size_t i, int len, char32_t* cp) {
+bool decodeSequence(const std::string& bytes, size_t i, int len, char32_t* cp) {
   if (len < 2 || i + len > bytes.size()) return false;
   unsigned char lead = static_cast<unsigned char>(bytes[i]);
   char32_t value = lead & (0x7F >> len);
@@ -32,7 +32,7 @@ bool DecodeSequence(const std::string& bytes, size_t i, int len, char32_t* cp) {
   return true;
 }
 
-void AppendUtf8(char32_t cp, std::string* out) {
+void appendUtf8(char32_t cp, std::string* out) {
   if (cp < 0x80) {
     out->push_back(static_cast<char>(cp));
   } else if (cp < 0x800) {
@@ -50,46 +50,56 @@ void AppendUtf8(char32_t cp, std::string* out) {
   }
 }
 
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 
-std::string PathFromNarrow(const std::string& narrow) {
+std::string pathFromNarrow(const std::string& narrow) {
   std::string out;
   out.reserve(narrow.size());
-  for (char c : narrow) AppendUtf8(static_cast<unsigned char>(c), &out);
+  for (char c : narrow) appendUtf8(static_cast<unsigned char>(c), &out);
   return out;
 }
 
-std::string NarrowFromPath(const std::string& path) {
+bool equalsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (upperAscii(a[i]) != upperAscii(b[i])) return false;
+  }
+  return true;
+}
+
+std::string narrowFromWide(const std::u16string& wide) {
   std::string out;
-  for (char16_t unit : WideFromPath(path)) out.push_back(static_cast<char>(unit & 0xFF));
+  for (char16_t unit : wide) out.push_back(static_cast<char>(unit & 0xFF));
   return out;
 }
 
-std::string PathFromWide(const std::u16string& wide) {
+std::string narrowFromPath(const std::string& path) { return narrowFromWide(wideFromPath(path)); }
+
+std::string pathFromWide(const std::u16string& wide) {
   std::string out;
   for (size_t i = 0; i < wide.size(); ++i) {
     char16_t u = wide[i];
-    if (IsHighSurrogate(u) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
-      AppendUtf8(0x10000 + ((u - 0xD800) << 10) + (wide[i + 1] - 0xDC00), &out);
+    if (isHighSurrogate(u) && i + 1 < wide.size() && isLowSurrogate(wide[i + 1])) {
+      appendUtf8(0x10000 + ((u - 0xD800) << 10) + (wide[i + 1] - 0xDC00), &out);
       ++i;
     } else {
-      AppendUtf8(u, &out);
+      appendUtf8(u, &out);
     }
   }
   return out;
 }
 
-std::u16string WideFromPath(const std::string& path) {
+std::u16string wideFromPath(const std::string& path) {
   std::u16string out;
   size_t i = 0;
   while (i < path.size()) {
     unsigned char c = static_cast<unsigned char>(path[i]);
-    int len = SequenceLength(c);
+    int len = sequenceLength(c);
     char32_t cp = c;
-    if (len == 1 || !DecodeSequence(path, i, len, &cp)) {
+    if (len == 1 || !decodeSequence(path, i, len, &cp)) {
       out.push_back(static_cast<char16_t>(c));
       ++i;
       continue;
@@ -106,6 +116,6 @@ std::u16string WideFromPath(const std::string& path) {
   return out;
 }
 
-size_t PathLength(const std::string& path) { return WideFromPath(path).size(); }
+size_t pathLength(const std::string& path) { return wideFromPath(path).size(); }
 
 }  // namespace platform

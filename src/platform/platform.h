@@ -21,24 +21,37 @@
 
 namespace platform {
 
-// ---- Names: pure conversions, the same on both targets (names.cpp) -------
+// ---- Case and names: pure functions, the same on both targets ------------
+
+// The one case folding of the program (file content, file names, command
+// words): ASCII letters upper-cased, every other byte or unit kept.
+template <typename Unit>
+constexpr Unit upperAscii(Unit c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<Unit>(c - 'a' + 'A') : c;
+}
+
+// Equal texts, ASCII letters compared without regard to case.
+bool equalsIgnoringAsciiCase(const std::string& a, const std::string& b);
+
+// The classic one-byte form of wide text: the low byte of each UTF-16 unit.
+std::string narrowFromWide(const std::u16string& wide);
 
 // Narrow text (each byte the code point U+0000 to U+00FF) as a path.
-std::string PathFromNarrow(const std::string& narrow);
+std::string pathFromNarrow(const std::string& narrow);
 
 // A path in the classic one-byte form: the low byte of each UTF-16 code unit.
-std::string NarrowFromPath(const std::string& path);
+std::string narrowFromPath(const std::string& path);
 
 // UTF-16 code units as a path. A lone surrogate is kept (as its three-byte
 // form), so that every name a listing gives can be used again.
-std::string PathFromWide(const std::u16string& wide);
+std::string pathFromWide(const std::u16string& wide);
 
 // A path as UTF-16 code units; a byte that does not start a valid UTF-8
 // sequence stands for itself (U+0080 to U+00FF).
-std::u16string WideFromPath(const std::string& path);
+std::u16string wideFromPath(const std::string& path);
 
 // The length of a path as Windows counts it: UTF-16 code units.
-size_t PathLength(const std::string& path);
+size_t pathLength(const std::string& path);
 
 // ---- The system ---------------------------------------------------------
 
@@ -46,51 +59,51 @@ size_t PathLength(const std::string& path);
 // Games\Flight Simulator\10.0", as a path. Fails when the key or value is
 // missing or when the value does not fit 1024 bytes of wide data with its
 // terminator (more than 511 characters).
-bool ReadSimulatorAppPath(std::string* out);
+bool readSimulatorAppPath(std::string* out);
 
 // The current user's roaming application-data folder, as a path.
-bool ReadRoamingAppDataFolder(std::string* out);
+bool readRoamingAppDataFolder(std::string* out);
 
 // Opens an existing regular file for reading in binary mode. Returns nullptr
 // at once for anything else (missing, a folder, a FIFO, a device), so that a
 // read never blocks or runs without end. Text-mode translation is never left
 // to the C runtime: see cfg/text_file.h.
-FILE* OpenForReading(const std::string& path);
+FILE* openForReading(const std::string& path);
 
 // Creates a new, empty working file for writing in binary mode. A stale
 // entry of that name (a file, or a link, which is removed itself and never
 // followed) is removed first; the file is then created exclusively, never
 // through a link (O_CREAT|O_EXCL|O_NOFOLLOW; CREATE_NEW with
 // FILE_FLAG_OPEN_REPARSE_POINT). nullptr when it cannot be created.
-FILE* CreateNewFile(const std::string& path);
+FILE* createNewFile(const std::string& path);
 
 // Reads a whole file. False when it cannot be opened or a read fails.
-bool ReadWholeFile(const std::string& path, std::string* data);
+bool readWholeFile(const std::string& path, std::string* data);
 
 // True when the path names an existing regular file.
-bool FileExists(const std::string& path);
+bool fileExists(const std::string& path);
 
 // True when the file exists and is marked read-only (Windows: the read-only
 // attribute; POSIX: no write permission bit at all, which also holds for
 // root).
-bool IsReadOnlyFile(const std::string& path);
+bool isReadOnlyFile(const std::string& path);
 
 // Flushes a stream's buffers and asks the system to put its data on disk.
-bool SyncFile(FILE* file);
+bool syncFile(FILE* file);
 
 // Asks the system to put a folder's entries (names created, renamed or
 // removed in it) on disk. True where the system has no such call.
-bool SyncFolder(const std::string& folder);
+bool syncFolder(const std::string& folder);
 
 // What a path names, without following a final link.
 enum class EntryKind { kMissing, kFile, kFolder, kLink, kOther };
-EntryKind Inspect(const std::string& path);
+EntryKind inspect(const std::string& path);
 
 // The path of the file a path finally names through symbolic links (or
 // junctions), usable as a path again; the path itself when it is no link or
 // the link cannot be resolved. A working file goes beside this file, so that
 // it can replace it in one step even when the link crosses file systems.
-std::string FinalPath(const std::string& path);
+std::string finalPath(const std::string& path);
 
 // Puts the complete file `working` in place of `target` in one step, so that
 // a crash leaves either the old or the new target. A target reached through
@@ -99,25 +112,25 @@ std::string FinalPath(const std::string& path);
 // keeps its owner, group and mode. A read-only target, or one that is no
 // regular file, is refused. On success `working` no longer exists; on
 // failure the target is unchanged and `working` is left to the caller.
-bool PutFileInPlace(const std::string& working, const std::string& target);
+bool putFileInPlace(const std::string& working, const std::string& target);
 
 // Deletes a file, or a link itself (never what it points to); false for a
 // folder or when it could not be deleted.
-bool RemoveFile(const std::string& path);
+bool removeFile(const std::string& path);
 
 // Creates a folder; false when it exists already or cannot be created.
-bool CreateFolder(const std::string& path);
+bool createFolder(const std::string& path);
 
 // Renames a folder to a name that does not exist yet; false otherwise.
-bool RenameFolder(const std::string& from, const std::string& to);
+bool renameFolder(const std::string& from, const std::string& to);
 
 // Removes an empty folder, or a link (symbolic link or junction) to a folder
 // itself, leaving its target untouched; false otherwise.
-bool RemoveFolder(const std::string& path);
+bool removeFolder(const std::string& path);
 
 // True when both paths name one existing file or folder, however spelled
 // (other letter case on Windows, "./", links).
-bool SameExistingFile(const std::string& a, const std::string& b);
+bool sameExistingFile(const std::string& a, const std::string& b);
 
 // Lists the entries of a folder that match a name pattern. `pattern` is a
 // folder path, a separator ("\" or "/") and a name pattern in which "*" is
@@ -126,21 +139,21 @@ bool SameExistingFile(const std::string& a, const std::string& b);
 // first where they match, then the names sorted ignoring ASCII case (ties in
 // byte order), the same on every target. False when the folder cannot be
 // listed.
-bool ListFolder(const std::string& pattern, std::vector<std::string>* names);
+bool listFolder(const std::string& pattern, std::vector<std::string>* names);
 
 // True when `name` matches the name pattern under the rules above. Shared by
 // both targets (listing.cpp) so that they agree.
-bool NameMatchesPattern(const std::string& name, const std::string& pattern);
+bool nameMatchesPattern(const std::string& name, const std::string& pattern);
 
 // True when the path's last component is a reserved Windows device name
 // (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9, with any extension).
 // Win32 would take such a name in any folder as the device (reading CON waits
 // for the console; writing NUL throws the data away), so both targets refuse
 // to open, create or delete it: the program only ever means files.
-bool NamesDevice(const std::string& path);
+bool namesDevice(const std::string& path);
 
 // Sorts names as a listing returns them. Shared by both targets.
-void SortListing(std::vector<std::string>* names);
+void sortListing(std::vector<std::string>* names);
 
 // An exclusive inter-process lock on one folder, held until destruction.
 // Released by the system when the process dies. Leaves no file behind.
@@ -152,26 +165,26 @@ class FolderLock {
 // Takes the lock of `folder`, waiting for other holders. Returns nullptr when
 // the lock cannot be had (the folder does not exist, the lock call fails):
 // an editing command then stops, it never goes on unlocked.
-std::unique_ptr<FolderLock> LockFolder(const std::string& folder);
+std::unique_ptr<FolderLock> lockFolder(const std::string& folder);
 
 // The command line as UTF-16 code units per entry, argv[0] first.
 using WideArgs = std::vector<std::u16string>;
 
 // POSIX entry: arguments arrive as UTF-8 bytes and are decoded (an invalid
 // byte stands for itself) into UTF-16 code units, as Windows passes them.
-WideArgs DecodeUtf8Args(int argc, char** argv);
+WideArgs decodeUtf8Args(int argc, char** argv);
 
 // Upper-cases wide text in place as the Windows user-interface library does
 // for the characters a command word can hold.
-void UpperCaseWide(std::u16string* text);
+void upperCaseWide(std::u16string* text);
 
 // Writes bytes to standard output or standard error, unchanged (no line-end
 // translation on any target).
-void WriteStdout(const std::string& bytes);
-void WriteStderr(const std::string& bytes);
+void writeStdout(const std::string& bytes);
+void writeStderr(const std::string& bytes);
 
 // The value of an environment variable, or empty text.
-std::string GetEnvironment(const char* name);
+std::string getEnvironment(const char* name);
 
 }  // namespace platform
 

@@ -18,26 +18,16 @@ namespace {
 
 constexpr size_t kMaxRegistryStringUnits = 511;  // 1024 bytes with terminator
 
-std::string WinePrefix() {
+std::string winePrefix() {
   const char* prefix = std::getenv("WINEPREFIX");
   if (prefix != nullptr && *prefix != '\0') return prefix;
   const char* home = std::getenv("HOME");
   return std::string(home != nullptr ? home : "") + "/.wine";
 }
 
-char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool EntryExists(const std::string& host_path) {
+bool entryExists(const std::string& host_path) {
   struct stat st;
   return lstat(host_path.c_str(), &st) == 0;
 }
@@ -45,15 +35,15 @@ bool EntryExists(const std::string& host_path) {
 // The host name of `component` inside `folder`: the exact name when it
 // exists, else the first entry in byte order that matches ignoring ASCII
 // case, else the name as written (so that it can be created).
-std::string ResolveComponent(const std::string& folder, const std::string& component) {
+std::string resolveComponent(const std::string& folder, const std::string& component) {
   const std::string& exact = component;
-  if (EntryExists(folder + "/" + exact)) return exact;
+  if (entryExists(folder + "/" + exact)) return exact;
   DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
   if (dir == nullptr) return exact;
   std::string best;
   while (struct dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
-    if (EqualIgnoringAsciiCase(name, component) && (best.empty() || name < best)) {
+    if (equalsIgnoringAsciiCase(name, component) && (best.empty() || name < best)) {
       best = name;
     }
   }
@@ -64,7 +54,7 @@ std::string ResolveComponent(const std::string& folder, const std::string& compo
 // A path component as Win32 normalises it: a single trailing "." goes from
 // every component, and all trailing dots and spaces from the last one; "."
 // and ".." stay.
-std::string WindowsComponent(std::string component, bool last) {
+std::string windowsComponent(std::string component, bool last) {
   if (component == "." || component == "..") return component;
   if (last) {
     size_t end = component.find_last_not_of(". ");
@@ -77,15 +67,15 @@ std::string WindowsComponent(std::string component, bool last) {
 }
 
 // A path the program may hand to the system: not empty and not a device.
-bool Usable(const std::string& path) { return !path.empty() && !NamesDevice(path); }
+bool usable(const std::string& path) { return !path.empty() && !namesDevice(path); }
 
 // The components of a path, split at "\" and "/", empty ones dropped.
-std::vector<std::string> SplitComponents(const std::string& path, size_t start) {
+std::vector<std::string> splitComponents(const std::string& path, size_t start) {
   std::vector<std::string> components;
   size_t i = start;
   while (i < path.size()) {
     size_t end = i;
-    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    while (end < path.size() && !isSeparator(path[end])) ++end;
     if (end > i) components.push_back(path.substr(i, end - i));
     i = end + 1;
   }
@@ -101,19 +91,19 @@ struct PathRoot {
   bool climbable = false;
 };
 
-PathRoot RootOf(const std::string& path) {
+PathRoot rootOf(const std::string& path) {
   bool has_drive = path.size() >= 2 && path[1] == ':' &&
                    ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
   if (has_drive) {
-    return {WinePrefix() + "/dosdevices/" + static_cast<char>(path[0] | 0x20) + ":", 2, false};
+    return {winePrefix() + "/dosdevices/" + static_cast<char>(path[0] | 0x20) + ":", 2, false};
   }
-  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+  if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
     // \\server\share: Wine keeps a link for it under dosdevices/unc.
-    std::vector<std::string> parts = SplitComponents(path, 0);
-    std::string unc = WinePrefix() + "/dosdevices/unc";
+    std::vector<std::string> parts = splitComponents(path, 0);
+    std::string unc = winePrefix() + "/dosdevices/unc";
     size_t consumed = 0;
     for (size_t k = 0; k < 2 && k < parts.size(); ++k) {
-      unc += "/" + ResolveComponent(unc, parts[k]);
+      unc += "/" + resolveComponent(unc, parts[k]);
       consumed = path.find(parts[k], consumed) + parts[k].size();
     }
     if (parts.size() < 2) unc += "/?";  // no share: a path that cannot exist
@@ -126,12 +116,12 @@ PathRoot RootOf(const std::string& path) {
 // Maps a Windows-form or host path to the host path it names. "." and ".."
 // are resolved by name, as Windows does, and ".." never climbs above the
 // drive root, the share or "/".
-std::string HostPath(const std::string& path) {
-  PathRoot root = RootOf(path);
-  std::vector<std::string> components = SplitComponents(path, root.rest);
+std::string hostPath(const std::string& path) {
+  PathRoot root = rootOf(path);
+  std::vector<std::string> components = splitComponents(path, root.rest);
   std::vector<std::string> kept;
   for (size_t k = 0; k < components.size(); ++k) {
-    std::string component = WindowsComponent(components[k], k + 1 == components.size());
+    std::string component = windowsComponent(components[k], k + 1 == components.size());
     if (component == ".") continue;
     if (component == "..") {
       if (!kept.empty() && kept.back() != "..") {
@@ -145,12 +135,12 @@ std::string HostPath(const std::string& path) {
   }
   std::string host = root.host;
   for (const std::string& component : kept) {
-    host += "/" + (component == ".." ? component : ResolveComponent(host, component));
+    host += "/" + (component == ".." ? component : resolveComponent(host, component));
   }
   return host.empty() ? "/" : host;
 }
 
-bool SyncHostFolder(const std::string& host) {
+bool syncHostFolder(const std::string& host) {
   int fd = open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = fsync(fd) == 0;
@@ -161,7 +151,7 @@ bool SyncHostFolder(const std::string& host) {
 // ---- user.reg -------------------------------------------------------------
 
 // Unescapes the body of a registry key path: "\\" becomes "\".
-std::string UnescapeKeyPath(const std::string& text) {
+std::string unescapeKeyPath(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\') ++i;
@@ -172,7 +162,7 @@ std::string UnescapeKeyPath(const std::string& text) {
 
 bool isWhiteSpaceByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-int HexDigit(char c) {
+int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -181,10 +171,10 @@ int HexDigit(char c) {
 
 // Parses a quoted registry string starting at text[pos] == '"' into UTF-16
 // code units. False when it is not closed.
-bool ParseRegistryString(const std::string& text, size_t pos, std::u16string* out) {
+bool parseRegistryString(const std::string& text, size_t pos, std::u16string* out) {
   std::string raw;  // bytes between escapes, decoded as UTF-8 in runs
   auto flush = [&]() {
-    *out += WideFromPath(raw);
+    *out += wideFromPath(raw);
     raw.clear();
   };
   for (size_t i = pos + 1; i < text.size(); ++i) {
@@ -201,8 +191,8 @@ bool ParseRegistryString(const std::string& text, size_t pos, std::u16string* ou
     if (e == 'x') {
       unsigned value = 0;
       int digits = 0;
-      while (digits < 4 && i + 1 < text.size() && HexDigit(text[i + 1]) >= 0) {
-        value = value * 16 + HexDigit(text[++i]);
+      while (digits < 4 && i + 1 < text.size() && hexDigit(text[i + 1]) >= 0) {
+        value = value * 16 + hexDigit(text[++i]);
         ++digits;
       }
       flush();
@@ -217,15 +207,15 @@ bool ParseRegistryString(const std::string& text, size_t pos, std::u16string* ou
 
 // Parses "xx,xx,..." (blanks allowed) as the UTF-16LE string Windows returns
 // for a string stored without its final NUL: up to the first NUL unit.
-bool ParseRegistryHex(const std::string& text, std::u16string* out) {
+bool parseRegistryHex(const std::string& text, std::u16string* out) {
   std::string bytes;
   for (size_t i = 0; i < text.size();) {
     if (text[i] == ',' || isWhiteSpaceByte(text[i])) {
       ++i;
       continue;
     }
-    if (i + 1 >= text.size() || HexDigit(text[i]) < 0 || HexDigit(text[i + 1]) < 0) return false;
-    bytes.push_back(static_cast<char>(HexDigit(text[i]) * 16 + HexDigit(text[i + 1])));
+    if (i + 1 >= text.size() || hexDigit(text[i]) < 0 || hexDigit(text[i + 1]) < 0) return false;
+    bytes.push_back(static_cast<char>(hexDigit(text[i]) * 16 + hexDigit(text[i + 1])));
     i += 2;
   }
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -238,10 +228,10 @@ bool ParseRegistryHex(const std::string& text, std::u16string* out) {
 }
 
 // Finds a string value in the current user's hive of the prefix.
-bool ReadUserRegistryString(const std::string& key, const std::string& value_name,
+bool readUserRegistryString(const std::string& key, const std::string& value_name,
                             std::u16string* out) {
   std::string data;
-  if (!ReadWholeFile(WinePrefix() + "/user.reg", &data)) return false;
+  if (!readWholeFile(winePrefix() + "/user.reg", &data)) return false;
   bool in_key = false;
   size_t pos = 0;
   while (pos < data.size()) {
@@ -253,17 +243,17 @@ bool ReadUserRegistryString(const std::string& key, const std::string& value_nam
     if (!line.empty() && line[0] == '[') {
       size_t close = line.rfind(']');
       in_key = close != std::string::npos &&
-               EqualIgnoringAsciiCase(UnescapeKeyPath(line.substr(1, close - 1)), key);
+               equalsIgnoringAsciiCase(unescapeKeyPath(line.substr(1, close - 1)), key);
       continue;
     }
     if (!in_key || line.empty() || line[0] != '"') continue;
     std::u16string name;
-    if (!ParseRegistryString(line, 0, &name)) continue;
+    if (!parseRegistryString(line, 0, &name)) continue;
     size_t name_end = line.find("\"=", 1);
     while (name_end != std::string::npos && line[name_end - 1] == '\\') {
       name_end = line.find("\"=", name_end + 1);
     }
-    if (name_end == std::string::npos || !EqualIgnoringAsciiCase(PathFromWide(name), value_name)) {
+    if (name_end == std::string::npos || !equalsIgnoringAsciiCase(pathFromWide(name), value_name)) {
       continue;
     }
     std::string rest = line.substr(name_end + 2);
@@ -278,11 +268,11 @@ bool ReadUserRegistryString(const std::string& key, const std::string& value_nam
         pos = end + 1;
         while (!rest.empty() && rest.back() == '\r') rest.pop_back();
       }
-      return ParseRegistryHex(rest.substr(7), out);
+      return parseRegistryHex(rest.substr(7), out);
     }
     if (rest.compare(0, 7, "str(2):") == 0) rest = rest.substr(7);
     if (rest.empty() || rest[0] != '"') return false;
-    return ParseRegistryString(rest, 0, out);
+    return parseRegistryString(rest, 0, out);
   }
   return false;
 }
@@ -298,39 +288,39 @@ class PosixFolderLock : public FolderLock {
 
 }  // namespace
 
-bool ReadSimulatorAppPath(std::string* out) {
+bool readSimulatorAppPath(std::string* out) {
   out->clear();
   std::u16string value;
-  if (!ReadUserRegistryString("Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0",
+  if (!readUserRegistryString("Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0",
                               "AppPath", &value)) {
     return false;
   }
   size_t nul = value.find(u'\0');
   if (nul != std::u16string::npos) value.resize(nul);
   if (value.size() > kMaxRegistryStringUnits) return false;
-  *out = PathFromWide(value);
+  *out = pathFromWide(value);
   return true;
 }
 
-bool ReadRoamingAppDataFolder(std::string* out) {
+bool readRoamingAppDataFolder(std::string* out) {
   out->clear();
   std::u16string value;
-  if (!ReadUserRegistryString(
+  if (!readUserRegistryString(
           "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData",
           &value)) {
     return false;
   }
   size_t nul = value.find(u'\0');
   if (nul != std::u16string::npos) value.resize(nul);
-  *out = PathFromWide(value);
+  *out = pathFromWide(value);
   return !out->empty();
 }
 
-FILE* OpenForReading(const std::string& path) {
-  if (!Usable(path)) return nullptr;
+FILE* openForReading(const std::string& path) {
+  if (!usable(path)) return nullptr;
   // Non-blocking, so that a FIFO is refused at once instead of waiting for
   // a writer; a regular file reads the same either way.
-  int fd = open(HostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int fd = open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -343,9 +333,9 @@ FILE* OpenForReading(const std::string& path) {
   return file;
 }
 
-FILE* CreateNewFile(const std::string& path) {
-  if (!Usable(path)) return nullptr;
-  std::string host = HostPath(path);
+FILE* createNewFile(const std::string& path) {
+  if (!usable(path)) return nullptr;
+  std::string host = hostPath(path);
   struct stat st;
   // A stale working file goes by name: a link is removed, never followed.
   if (lstat(host.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || unlink(host.c_str()) != 0)) {
@@ -361,53 +351,41 @@ FILE* CreateNewFile(const std::string& path) {
   return file;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* data) {
-  FILE* file = OpenForReading(path);
-  if (file == nullptr) return false;
-  data->clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) data->append(buffer, n);
-  bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
+bool fileExists(const std::string& path) {
+  struct stat st;
+  return usable(path) && stat(hostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool FileExists(const std::string& path) {
+bool isReadOnlyFile(const std::string& path) {
   struct stat st;
-  return Usable(path) && stat(HostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return usable(path) && stat(hostPath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 
-bool IsReadOnlyFile(const std::string& path) {
+bool syncFile(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+
+bool syncFolder(const std::string& folder) { return syncHostFolder(hostPath(folder)); }
+
+EntryKind inspect(const std::string& path) {
   struct stat st;
-  return Usable(path) && stat(HostPath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
-}
-
-bool SyncFile(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
-
-bool SyncFolder(const std::string& folder) { return SyncHostFolder(HostPath(folder)); }
-
-EntryKind Inspect(const std::string& path) {
-  struct stat st;
-  if (!Usable(path) || lstat(HostPath(path).c_str(), &st) != 0) return EntryKind::kMissing;
+  if (!usable(path) || lstat(hostPath(path).c_str(), &st) != 0) return EntryKind::kMissing;
   if (S_ISLNK(st.st_mode)) return EntryKind::kLink;
   if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
   return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
 }
 
-std::string FinalPath(const std::string& path) {
-  if (Inspect(path) != EntryKind::kLink) return path;
-  char* real = realpath(HostPath(path).c_str(), nullptr);
+std::string finalPath(const std::string& path) {
+  if (inspect(path) != EntryKind::kLink) return path;
+  char* real = realpath(hostPath(path).c_str(), nullptr);
   if (real == nullptr) return path;
   std::string resolved = real;
   std::free(real);
   return resolved;
 }
 
-bool PutFileInPlace(const std::string& working, const std::string& target) {
-  if (!Usable(working) || !Usable(target)) return false;
-  std::string from = HostPath(working);
-  std::string to = HostPath(FinalPath(target));
+bool putFileInPlace(const std::string& working, const std::string& target) {
+  if (!usable(working) || !usable(target)) return false;
+  std::string from = hostPath(working);
+  std::string to = hostPath(finalPath(target));
   struct stat st;
   if (stat(to.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return false;
@@ -420,58 +398,58 @@ bool PutFileInPlace(const std::string& working, const std::string& target) {
   if (rename(from.c_str(), to.c_str()) != 0) return false;
   // Make the rename itself durable.
   std::string folder = to.substr(0, to.rfind('/') + 1);
-  SyncHostFolder(folder.empty() ? "." : folder);
+  syncHostFolder(folder.empty() ? "." : folder);
   return true;
 }
 
-bool RemoveFile(const std::string& path) {
+bool removeFile(const std::string& path) {
   // unlink removes a link itself; a folder is refused.
-  return Usable(path) && Inspect(path) != EntryKind::kFolder && unlink(HostPath(path).c_str()) == 0;
+  return usable(path) && inspect(path) != EntryKind::kFolder && unlink(hostPath(path).c_str()) == 0;
 }
 
-bool CreateFolder(const std::string& path) {
-  return Usable(path) && mkdir(HostPath(path).c_str(), 0777) == 0;
+bool createFolder(const std::string& path) {
+  return usable(path) && mkdir(hostPath(path).c_str(), 0777) == 0;
 }
 
-bool RenameFolder(const std::string& from, const std::string& to) {
+bool renameFolder(const std::string& from, const std::string& to) {
   struct stat st;
-  std::string target = HostPath(to);
-  return Usable(from) && Usable(to) && lstat(target.c_str(), &st) != 0 &&
-         rename(HostPath(from).c_str(), target.c_str()) == 0;
+  std::string target = hostPath(to);
+  return usable(from) && usable(to) && lstat(target.c_str(), &st) != 0 &&
+         rename(hostPath(from).c_str(), target.c_str()) == 0;
 }
 
-bool RemoveFolder(const std::string& path) {
-  if (!Usable(path)) return false;
-  std::string host = HostPath(path);
+bool removeFolder(const std::string& path) {
+  if (!usable(path)) return false;
+  std::string host = hostPath(path);
   // A link to a folder goes itself; what it points to is not ours.
-  if (Inspect(path) == EntryKind::kLink) return unlink(host.c_str()) == 0;
+  if (inspect(path) == EntryKind::kLink) return unlink(host.c_str()) == 0;
   return rmdir(host.c_str()) == 0;
 }
 
-bool SameExistingFile(const std::string& a, const std::string& b) {
+bool sameExistingFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
-  return Usable(a) && Usable(b) && stat(HostPath(a).c_str(), &sa) == 0 &&
-         stat(HostPath(b).c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return usable(a) && usable(b) && stat(hostPath(a).c_str(), &sa) == 0 &&
+         stat(hostPath(b).c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool ListFolder(const std::string& pattern, std::vector<std::string>* names) {
+bool listFolder(const std::string& pattern, std::vector<std::string>* names) {
   names->clear();
   size_t sep = pattern.find_last_of("\\/");
   std::string folder = sep == std::string::npos ? "." : pattern.substr(0, sep);
   std::string name_pattern = sep == std::string::npos ? pattern : pattern.substr(sep + 1);
-  DIR* dir = opendir(HostPath(folder.empty() ? "/" : folder).c_str());
+  DIR* dir = opendir(hostPath(folder.empty() ? "/" : folder).c_str());
   if (dir == nullptr) return false;
   while (struct dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;  // used again exactly as listed
-    if (NameMatchesPattern(name, name_pattern)) names->push_back(name);
+    if (nameMatchesPattern(name, name_pattern)) names->push_back(name);
   }
   closedir(dir);
-  SortListing(names);
+  sortListing(names);
   return true;
 }
 
-std::unique_ptr<FolderLock> LockFolder(const std::string& folder) {
-  int fd = open(HostPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+std::unique_ptr<FolderLock> lockFolder(const std::string& folder) {
+  int fd = open(hostPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   while (flock(fd, LOCK_EX) != 0) {
     if (errno != EINTR) {
@@ -482,7 +460,7 @@ std::unique_ptr<FolderLock> LockFolder(const std::string& folder) {
   return std::make_unique<PosixFolderLock>(fd);
 }
 
-void UpperCaseWide(std::u16string* text) {
+void upperCaseWide(std::u16string* text) {
   for (char16_t& c : *text) {
     if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
       c = static_cast<char16_t>(c - 0x20);
@@ -492,24 +470,14 @@ void UpperCaseWide(std::u16string* text) {
   }
 }
 
-void WriteStdout(const std::string& bytes) {
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  std::fflush(stdout);
-}
-
-void WriteStderr(const std::string& bytes) {
-  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-  std::fflush(stderr);
-}
-
-std::string GetEnvironment(const char* name) {
+std::string getEnvironment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
 }
 
-WideArgs DecodeUtf8Args(int argc, char** argv) {
+WideArgs decodeUtf8Args(int argc, char** argv) {
   WideArgs args;
-  for (int i = 0; i < argc; ++i) args.push_back(WideFromPath(argv[i]));
+  for (int i = 0; i < argc; ++i) args.push_back(wideFromPath(argv[i]));
   return args;
 }
 

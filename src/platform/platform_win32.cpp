@@ -22,23 +22,23 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::wstring Wide(const std::string& path) {
-  std::u16string wide = WideFromPath(path);
+std::wstring widePath(const std::string& path) {
+  std::u16string wide = wideFromPath(path);
   return std::wstring(wide.begin(), wide.end());
 }
 
-std::string FromWide(const std::wstring& wide) {
-  return PathFromWide(std::u16string(wide.begin(), wide.end()));
+std::string fromWide(const std::wstring& wide) {
+  return pathFromWide(std::u16string(wide.begin(), wide.end()));
 }
 
 // A path the program may hand to Win32: not empty, no NUL that would cut it
 // short, and not a device.
-bool Usable(const std::string& path) {
-  return !path.empty() && path.find('\0') == std::string::npos && !NamesDevice(path);
+bool usable(const std::string& path) {
+  return !path.empty() && path.find('\0') == std::string::npos && !namesDevice(path);
 }
 
-DWORD Attributes(const std::string& path) {
-  return Usable(path) ? GetFileAttributesW(Wide(path).c_str()) : INVALID_FILE_ATTRIBUTES;
+DWORD attributesOf(const std::string& path) {
+  return usable(path) ? GetFileAttributesW(widePath(path).c_str()) : INVALID_FILE_ATTRIBUTES;
 }
 
 class Handle {
@@ -59,12 +59,12 @@ class Handle {
 // Opens an existing entry, file or folder, for `access`. `own_entry` asks
 // for the entry itself rather than what a final link points to; Wine ignores
 // that request (see above).
-HANDLE OpenEntry(const std::wstring& path, DWORD access, bool own_entry) {
+HANDLE openEntry(const std::wstring& path, DWORD access, bool own_entry) {
   DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (own_entry ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
   return CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
-std::wstring FullPathOf(const std::wstring& path) {
+std::wstring fullPathOf(const std::wstring& path) {
   DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (size == 0) return path;
   std::wstring full(size, L'\0');
@@ -75,7 +75,7 @@ std::wstring FullPathOf(const std::wstring& path) {
 }
 
 // The "\\?\" path of the file a handle finally names, or empty text.
-std::wstring FinalPathOf(HANDLE handle) {
+std::wstring finalPathOf(HANDLE handle) {
   DWORD size = GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED);
   if (size == 0) return L"";
   std::wstring path(size, L'\0');
@@ -85,7 +85,7 @@ std::wstring FinalPathOf(HANDLE handle) {
   return path;
 }
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
+bool sameText(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
@@ -93,13 +93,13 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
 // True when `handle`, opened from `path`, names the entry `path` itself: its
 // final path is its folder's final path and the entry's own (long) name. A
 // handle on what a link points to lies elsewhere or has another name.
-bool NamesEntryItself(const std::wstring& path, HANDLE handle) {
+bool namesEntryItself(const std::wstring& path, HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(handle, &info) &&
       (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     return true;  // the link itself, as Windows opens it
   }
-  std::wstring full = FullPathOf(path);
+  std::wstring full = fullPathOf(path);
   while (full.size() > 1 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
   size_t sep = full.find_last_of(L"\\/");
   if (sep == std::wstring::npos || full.find_first_of(L"*?", sep) != std::wstring::npos) {
@@ -111,18 +111,18 @@ bool NamesEntryItself(const std::wstring& path, HANDLE handle) {
   HANDLE find = FindFirstFileW(full.c_str(), &entry);
   if (find == INVALID_HANDLE_VALUE) return false;
   FindClose(find);
-  Handle folder_handle(OpenEntry(folder, 0, false));
+  Handle folder_handle(openEntry(folder, 0, false));
   if (!folder_handle.ok()) return false;
-  std::wstring expected = FinalPathOf(folder_handle.get());
-  std::wstring actual = FinalPathOf(handle);
+  std::wstring expected = finalPathOf(folder_handle.get());
+  std::wstring actual = finalPathOf(handle);
   if (expected.empty() || actual.empty()) return false;
   if (expected.back() != L'\\') expected += L'\\';
-  return SameText(expected + entry.cFileName, actual);
+  return sameText(expected + entry.cFileName, actual);
 }
 
 // A final path as a path the program can use again: "\\?\C:\x" becomes
 // "C:\x" when it is short enough to work without the prefix.
-std::wstring Reusable(const std::wstring& final_path) {
+std::wstring reusable(const std::wstring& final_path) {
   if (final_path.compare(0, 4, L"\\\\?\\") == 0 && final_path.size() >= 7 &&
       final_path[5] == L':' && final_path[6] == L'\\' && final_path.size() - 4 < MAX_PATH) {
     return final_path.substr(4);
@@ -133,10 +133,10 @@ std::wstring Reusable(const std::wstring& final_path) {
 // Deletes a file or folder, or a link itself, through a handle on that very
 // entry, so that no link is ever followed. Wine can only open a link's
 // target: such an entry is left alone and the call fails.
-bool RemoveEntry(const std::string& path, bool folder) {
-  if (!Usable(path)) return false;
-  std::wstring wide = Wide(path);
-  Handle handle(OpenEntry(wide, DELETE | FILE_READ_ATTRIBUTES, true));
+bool removeEntry(const std::string& path, bool folder) {
+  if (!usable(path)) return false;
+  std::wstring wide = widePath(path);
+  Handle handle(openEntry(wide, DELETE | FILE_READ_ATTRIBUTES, true));
   BY_HANDLE_FILE_INFORMATION info;
   if (!handle.ok() || GetFileType(handle.get()) != FILE_TYPE_DISK ||
       !GetFileInformationByHandle(handle.get(), &info)) {
@@ -145,7 +145,7 @@ bool RemoveEntry(const std::string& path, bool folder) {
   bool is_folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   bool is_link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   if (folder ? !is_folder : (is_folder && !is_link)) return false;
-  if (!NamesEntryItself(wide, handle.get())) return false;
+  if (!namesEntryItself(wide, handle.get())) return false;
   FILE_DISPOSITION_INFO disposition = {TRUE};
   return SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
                                     sizeof disposition) != 0;
@@ -153,12 +153,12 @@ bool RemoveEntry(const std::string& path, bool folder) {
 
 // Wine's ReplaceFileW moves the old file away, deletes it and only then moves
 // the new one in, dropping its attributes: not one step.
-bool RunningOnWine() {
+bool runningOnWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-FILE* StreamFor(HANDLE handle, int flags, const char* mode) {
+FILE* streamFor(HANDLE handle, int flags, const char* mode) {
   int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
   if (fd == -1) {
     CloseHandle(handle);
@@ -182,8 +182,8 @@ class Win32FolderLock : public FolderLock {
 };
 
 // A name for the lock of one folder, the same however the folder is spelled.
-std::wstring LockName(const std::string& folder) {
-  std::wstring path = FullPathOf(Wide(folder));
+std::wstring lockName(const std::string& folder) {
+  std::wstring path = fullPathOf(widePath(folder));
   while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
   if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
   unsigned long long hash = 1469598103934665603ULL;
@@ -198,7 +198,7 @@ std::wstring LockName(const std::string& folder) {
 
 }  // namespace
 
-bool ReadSimulatorAppPath(std::string* out) {
+bool readSimulatorAppPath(std::string* out) {
   out->clear();
   HKEY key;
   if (RegOpenKeyExW(HKEY_CURRENT_USER,
@@ -215,11 +215,11 @@ bool ReadSimulatorAppPath(std::string* out) {
   if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
   size_t length = wcsnlen(value, size / sizeof(wchar_t));
   if (length > 511) return false;  // no room left for the terminator
-  *out = FromWide(std::wstring(value, length));
+  *out = fromWide(std::wstring(value, length));
   return true;
 }
 
-bool ReadRoamingAppDataFolder(std::string* out) {
+bool readRoamingAppDataFolder(std::string* out) {
   out->clear();
   // FOLDERID_RoamingAppData, spelled out so that no import library is needed.
   static const KNOWNFOLDERID kRoamingAppData = {
@@ -232,14 +232,15 @@ bool ReadRoamingAppDataFolder(std::string* out) {
   ILFree(list);
   if (!ok) return false;
   folder.resize(wcslen(folder.c_str()));
-  *out = FromWide(folder);
+  *out = fromWide(folder);
   return !out->empty();
 }
 
-FILE* OpenForReading(const std::string& path) {
-  if (!Usable(path)) return nullptr;
-  HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+FILE* openForReading(const std::string& path) {
+  if (!usable(path)) return nullptr;
+  HANDLE handle =
+      CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
@@ -247,52 +248,40 @@ FILE* OpenForReading(const std::string& path) {
     CloseHandle(handle);
     return nullptr;
   }
-  return StreamFor(handle, _O_RDONLY | _O_BINARY, "rb");
+  return streamFor(handle, _O_RDONLY | _O_BINARY, "rb");
 }
 
-FILE* CreateNewFile(const std::string& path) {
-  if (!Usable(path)) return nullptr;
-  EntryKind kind = Inspect(path);
+FILE* createNewFile(const std::string& path) {
+  if (!usable(path)) return nullptr;
+  EntryKind kind = inspect(path);
   if (kind == EntryKind::kFolder || kind == EntryKind::kOther) return nullptr;
   // A stale entry that cannot be removed (Wine: a host link) makes CREATE_NEW fail below.
-  if (kind != EntryKind::kMissing) RemoveFile(path);
+  if (kind != EntryKind::kMissing) removeFile(path);
   HANDLE handle =
-      CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+      CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return StreamFor(handle, _O_WRONLY | _O_BINARY, "wb");
+  return streamFor(handle, _O_WRONLY | _O_BINARY, "wb");
 }
 
-bool ReadWholeFile(const std::string& path, std::string* data) {
-  FILE* file = OpenForReading(path);
-  if (file == nullptr) return false;
-  data->clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) data->append(buffer, n);
-  bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
-}
-
-bool FileExists(const std::string& path) {
-  DWORD attributes = Attributes(path);
+bool fileExists(const std::string& path) {
+  DWORD attributes = attributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsReadOnlyFile(const std::string& path) {
-  DWORD attributes = Attributes(path);
+bool isReadOnlyFile(const std::string& path) {
+  DWORD attributes = attributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-bool SyncFile(FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
+bool syncFile(FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 
-bool SyncFolder(const std::string& folder) {
-  EntryKind kind = Inspect(folder);
+bool syncFolder(const std::string& folder) {
+  EntryKind kind = inspect(folder);
   if (kind != EntryKind::kFolder && kind != EntryKind::kLink) return false;
   // Windows flushes a folder's entries only for a handle with write access,
   // which it may refuse (FAT, rights); NTFS journals them in any case.
-  Handle handle(OpenEntry(Wide(folder), GENERIC_WRITE, false));
+  Handle handle(openEntry(widePath(folder), GENERIC_WRITE, false));
   BY_HANDLE_FILE_INFORMATION info;
   if (handle.ok() && GetFileInformationByHandle(handle.get(), &info)) {
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
@@ -301,10 +290,10 @@ bool SyncFolder(const std::string& folder) {
   return true;
 }
 
-EntryKind Inspect(const std::string& path) {
+EntryKind inspect(const std::string& path) {
   if (path.empty() || path.find('\0') != std::string::npos) return EntryKind::kMissing;
-  if (NamesDevice(path)) return EntryKind::kOther;
-  std::wstring wide = Wide(path);
+  if (namesDevice(path)) return EntryKind::kOther;
+  std::wstring wide = widePath(path);
   DWORD attributes = GetFileAttributesW(wide.c_str());
   WIN32_FIND_DATAW entry;
   size_t sep = wide.find_last_of(L"\\/:");
@@ -322,25 +311,25 @@ EntryKind Inspect(const std::string& path) {
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kFolder;
   // Under Wine a link to a file shows as a plain file; only its final path tells.
-  Handle handle(OpenEntry(wide, 0, true));
+  Handle handle(openEntry(wide, 0, true));
   if (handle.ok() && GetFileType(handle.get()) != FILE_TYPE_DISK) return EntryKind::kOther;
-  if (handle.ok() && !NamesEntryItself(wide, handle.get())) return EntryKind::kLink;
+  if (handle.ok() && !namesEntryItself(wide, handle.get())) return EntryKind::kLink;
   return EntryKind::kFile;
 }
 
-std::string FinalPath(const std::string& path) {
-  if (Inspect(path) != EntryKind::kLink) return path;
-  Handle handle(OpenEntry(Wide(path), 0, false));
-  std::wstring final_path = handle.ok() ? FinalPathOf(handle.get()) : L"";
-  return final_path.empty() ? path : FromWide(Reusable(final_path));
+std::string finalPath(const std::string& path) {
+  if (inspect(path) != EntryKind::kLink) return path;
+  Handle handle(openEntry(widePath(path), 0, false));
+  std::wstring final_path = handle.ok() ? finalPathOf(handle.get()) : L"";
+  return final_path.empty() ? path : fromWide(reusable(final_path));
 }
 
-bool PutFileInPlace(const std::string& working, const std::string& target) {
-  if (!Usable(working) || !Usable(target) || Inspect(working) != EntryKind::kFile) return false;
-  std::string real = FinalPath(target);
-  std::wstring from = Wide(working);
-  std::wstring to = Wide(real);
-  EntryKind kind = Inspect(real);
+bool putFileInPlace(const std::string& working, const std::string& target) {
+  if (!usable(working) || !usable(target) || inspect(working) != EntryKind::kFile) return false;
+  std::string real = finalPath(target);
+  std::wstring from = widePath(working);
+  std::wstring to = widePath(real);
+  EntryKind kind = inspect(real);
   if (kind == EntryKind::kMissing) {
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
   }
@@ -349,7 +338,7 @@ bool PutFileInPlace(const std::string& working, const std::string& target) {
       (attributes & FILE_ATTRIBUTE_READONLY)) {
     return false;
   }
-  if (!RunningOnWine()) {
+  if (!runningOnWine()) {
     // ReplaceFileW keeps the replaced file's attributes, ACL and streams.
     if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                      nullptr)) {
@@ -369,30 +358,31 @@ bool PutFileInPlace(const std::string& working, const std::string& target) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool RemoveFile(const std::string& path) { return RemoveEntry(path, false); }
+bool removeFile(const std::string& path) { return removeEntry(path, false); }
 
-bool CreateFolder(const std::string& path) {
-  return Usable(path) && CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
+bool createFolder(const std::string& path) {
+  return usable(path) && CreateDirectoryW(widePath(path).c_str(), nullptr) != 0;
 }
 
-bool RenameFolder(const std::string& from, const std::string& to) {
-  return Usable(from) && Usable(to) && MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0) != 0;
+bool renameFolder(const std::string& from, const std::string& to) {
+  return usable(from) && usable(to) &&
+         MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), 0) != 0;
 }
 
-bool RemoveFolder(const std::string& path) { return RemoveEntry(path, true); }
+bool removeFolder(const std::string& path) { return removeEntry(path, true); }
 
-bool SameExistingFile(const std::string& a, const std::string& b) {
+bool sameExistingFile(const std::string& a, const std::string& b) {
   auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-    Handle handle(OpenEntry(Wide(path), 0, false));
+    Handle handle(openEntry(widePath(path), 0, false));
     return handle.ok() && GetFileInformationByHandle(handle.get(), info) != 0;
   };
   BY_HANDLE_FILE_INFORMATION ia, ib;
-  return Usable(a) && Usable(b) && identify(a, &ia) && identify(b, &ib) &&
+  return usable(a) && usable(b) && identify(a, &ia) && identify(b, &ib) &&
          ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-bool ListFolder(const std::string& pattern, std::vector<std::string>* names) {
+bool listFolder(const std::string& pattern, std::vector<std::string>* names) {
   names->clear();
   if (pattern.find('\0') != std::string::npos) return false;
   size_t sep = pattern.find_last_of("\\/");
@@ -401,24 +391,24 @@ bool ListFolder(const std::string& pattern, std::vector<std::string>* names) {
   // List everything and match with the program's own rules: Windows would
   // also match patterns against short 8.3 names.
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(Wide(folder + "\\*").c_str(), &data);
+  HANDLE find = FindFirstFileW(widePath(folder + "\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return false;
   do {
-    std::string name = FromWide(data.cFileName);
-    if (NameMatchesPattern(name, name_pattern)) names->push_back(name);
+    std::string name = fromWide(data.cFileName);
+    if (nameMatchesPattern(name, name_pattern)) names->push_back(name);
   } while (FindNextFileW(find, &data));
   bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(find);
-  SortListing(names);
+  sortListing(names);
   return complete;
 }
 
-std::unique_ptr<FolderLock> LockFolder(const std::string& folder) {
-  DWORD attributes = Attributes(folder);
+std::unique_ptr<FolderLock> lockFolder(const std::string& folder) {
+  DWORD attributes = attributesOf(folder);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return nullptr;
   }
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, LockName(folder).c_str());
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, lockName(folder).c_str());
   if (mutex == nullptr) return nullptr;
   DWORD wait = WaitForSingleObject(mutex, INFINITE);
   // An abandoned mutex (its holder died) is ours now, as a crash releases it.
@@ -429,26 +419,16 @@ std::unique_ptr<FolderLock> LockFolder(const std::string& folder) {
   return std::make_unique<Win32FolderLock>(mutex);
 }
 
-void UpperCaseWide(std::u16string* text) {
+void upperCaseWide(std::u16string* text) {
   if (text->empty()) return;
   std::wstring wide(text->begin(), text->end());
   CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
   for (size_t i = 0; i < wide.size(); ++i) (*text)[i] = static_cast<char16_t>(wide[i]);
 }
 
-void WriteStdout(const std::string& bytes) {
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  std::fflush(stdout);
-}
-
-void WriteStderr(const std::string& bytes) {
-  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-  std::fflush(stderr);
-}
-
-std::string GetEnvironment(const char* name) {
-  const wchar_t* value = _wgetenv(Wide(name).c_str());
-  return value != nullptr ? FromWide(value) : "";
+std::string getEnvironment(const char* name) {
+  const wchar_t* value = _wgetenv(widePath(name).c_str());
+  return value != nullptr ? fromWide(value) : "";
 }
 
 }  // namespace platform

@@ -2,7 +2,7 @@
 
 #include "platform/platform.h"
 
-void printResult(const std::string& text) { platform::WriteStdout(text); }
+void printResult(const std::string& text) { platform::writeStdout(text); }
 
 int succeedWith(const std::string& text) {
   printResult(text);
@@ -11,8 +11,8 @@ int succeedWith(const std::string& text) {
 
 int failSilently(const std::string& reason) {
   static bool written = false;
-  if (!written && !reason.empty() && platform::GetEnvironment("FUSELOX_VERBOSE") == "1") {
-    platform::WriteStderr("fuselox: " + reason + "\n");
+  if (!written && !reason.empty() && platform::getEnvironment("FUSELOX_VERBOSE") == "1") {
+    platform::writeStderr("fuselox: " + reason + "\n");
     written = true;
   }
   return 0;

@@ -23,9 +23,9 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 }
 
 bool copyFileBytes(const std::string& source, const std::string& destination) {
-  FILE* in = platform::OpenForReading(source);
+  FILE* in = platform::openForReading(source);
   if (in == nullptr) return false;
-  FILE* out = platform::CreateNewFile(destination);
+  FILE* out = platform::createNewFile(destination);
   if (out == nullptr) {
     std::fclose(in);
     return false;
@@ -39,34 +39,34 @@ bool copyFileBytes(const std::string& source, const std::string& destination) {
   ok = ok && !std::ferror(in);
   std::fclose(in);
   // On disk before anyone renames the copy into place.
-  ok = platform::SyncFile(out) && ok;
+  ok = platform::syncFile(out) && ok;
   ok = std::fclose(out) == 0 && ok;
   return ok;
 }
 
 std::string workingPathFor(const std::string& target, const std::string& workingName) {
-  std::string final = platform::FinalPath(target);
+  std::string final = platform::finalPath(target);
   size_t sep = final.find_last_of("\\/");
   return sep == std::string::npos ? workingName : joinPath(final.substr(0, sep), workingName);
 }
 
 bool replaceFileContent(const std::string& working, const std::string& target,
                         const std::string& bytes, std::string* err) {
-  FILE* out = platform::CreateNewFile(working);
+  FILE* out = platform::createNewFile(working);
   if (out == nullptr) {
     *err = "cannot create the working file " + working;
     return false;
   }
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  ok = platform::SyncFile(out) && ok;
+  ok = platform::syncFile(out) && ok;
   ok = std::fclose(out) == 0 && ok;
   if (!ok) *err = "cannot write the working file " + working + " (disk full?)";
-  if (ok && !platform::PutFileInPlace(working, target)) {
+  if (ok && !platform::putFileInPlace(working, target)) {
     ok = false;
-    *err = platform::IsReadOnlyFile(target) ? target + " is read-only"
+    *err = platform::isReadOnlyFile(target) ? target + " is read-only"
                                             : "cannot put the new " + target + " in place";
   }
-  if (!ok) platform::RemoveFile(working);
+  if (!ok) platform::removeFile(working);
   return ok;
 }
 
@@ -84,7 +84,7 @@ bool rewriteAircraftCfgText(const std::string& folderPath, const std::string& wo
                             const std::function<bool(std::string* text)>& edit, std::string* err) {
   std::string cfg = aircraftCfgIn(folderPath);
   std::string bytes;
-  if (!platform::ReadWholeFile(cfg, &bytes)) {
+  if (!platform::readWholeFile(cfg, &bytes)) {
     *err = "cannot read " + cfg;
     return false;
   }

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/platform.h"
+
 bool isWhiteSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 namespace {
-
-char upperCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 size_t skipWhiteSpace(const std::string& text, size_t pos) {
   while (pos < text.size() && isWhiteSpace(text[pos])) ++pos;
@@ -70,21 +70,13 @@ std::string removeWhiteSpace(const std::string& text) {
 }
 
 void upperCaseInPlace(std::string* text) {
-  for (char& c : *text) c = upperCase(c);
+  for (char& c : *text) c = platform::upperAscii(c);
 }
 
 std::string upperCaseCopy(const std::string& text) {
   std::string out = text;
   upperCaseInPlace(&out);
   return out;
-}
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (upperCase(a[i]) != upperCase(b[i])) return false;
-  }
-  return true;
 }
 
 void cutAtLineBreak(std::string* text) {
@@ -135,7 +127,7 @@ bool isVariantHeader(const std::string& line) {
   size_t pos = skipWhiteSpace(line, 0);
   static const char kPrefix[] = "[FLTSIM.";
   for (size_t i = 0; kPrefix[i] != '\0'; ++i, ++pos) {
-    if (pos >= line.size() || upperCase(line[pos]) != kPrefix[i]) return false;
+    if (pos >= line.size() || platform::upperAscii(line[pos]) != kPrefix[i]) return false;
   }
   return true;
 }

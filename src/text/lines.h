@@ -22,7 +22,6 @@ bool startsWithAfterWhiteSpace(const std::string& text, const std::string& prefi
 std::string removeWhiteSpace(const std::string& text);
 void upperCaseInPlace(std::string* text);
 std::string upperCaseCopy(const std::string& text);
-bool equalsIgnoringCase(const std::string& a, const std::string& b);
 
 // Ends the text at its first CR or LF.
 void cutAtLineBreak(std::string* text);

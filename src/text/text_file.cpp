@@ -41,7 +41,7 @@ std::string encodeText(const std::string& text) {
 
 bool readTextFile(const std::string& path, TextContent* content, std::string* err) {
   std::string bytes;
-  if (!platform::ReadWholeFile(path, &bytes)) {
+  if (!platform::readWholeFile(path, &bytes)) {
     *err = "cannot read " + path;
     return false;
   }

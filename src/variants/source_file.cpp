@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "platform/platform.h"
 #include "text/lines.h"
 #include "text/text_file.h"
 
@@ -54,7 +55,7 @@ bool readSourceSection(LineReader* reader, SourceSection* section) {
       firstLine = false;
     }
     if (line != last) {
-      if (splitKeyValue(&line, &key, &value) && equalsIgnoringCase(key, "texture")) {
+      if (splitKeyValue(&line, &key, &value) && platform::equalsIgnoringAsciiCase(key, "texture")) {
         section->texture = value;
       }
       section->text += line;

@@ -13,7 +13,8 @@ bool servesSomeSection(const std::string& folderName, const std::vector<SourceSe
   size_t dot = folderName.rfind('.');
   std::string suffix = dot == std::string::npos ? "" : folderName.substr(dot + 1);
   for (const SourceSection& section : sections) {
-    if (equalsIgnoringCase(platform::PathFromNarrow(section.texture), suffix)) return true;
+    if (platform::equalsIgnoringAsciiCase(platform::pathFromNarrow(section.texture), suffix))
+      return true;
   }
   return false;
 }
@@ -22,20 +23,20 @@ bool servesSomeSection(const std::string& folderName, const std::vector<SourceSe
 // inside it, is removed itself and never followed; sub-folders stay (and
 // keep the folder).
 void removeFolderWithFiles(const std::string& folder) {
-  platform::EntryKind kind = platform::Inspect(folder);
+  platform::EntryKind kind = platform::inspect(folder);
   if (kind == platform::EntryKind::kLink) {
-    if (!platform::RemoveFolder(folder)) platform::RemoveFile(folder);
+    if (!platform::removeFolder(folder)) platform::removeFile(folder);
     return;
   }
   if (kind != platform::EntryKind::kFolder) return;
   std::vector<std::string> names;
-  if (!platform::ListFolder(joinPath(folder, "*.*"), &names)) return;
+  if (!platform::listFolder(joinPath(folder, "*.*"), &names)) return;
   for (const std::string& name : names) {
     std::string entry = joinPath(folder, name);
-    if (isDotEntry(name) || platform::Inspect(entry) == platform::EntryKind::kFolder) continue;
-    if (!platform::RemoveFile(entry)) platform::RemoveFolder(entry);
+    if (isDotEntry(name) || platform::inspect(entry) == platform::EntryKind::kFolder) continue;
+    if (!platform::removeFile(entry)) platform::removeFolder(entry);
   }
-  platform::RemoveFolder(folder);
+  platform::removeFolder(folder);
 }
 
 // Copies the files (not the sub-folders) of `source` into `destination`,
@@ -43,13 +44,13 @@ void removeFolderWithFiles(const std::string& folder) {
 // content lies outside the shipped folder).
 bool copyEveryFile(const std::string& destination, const std::string& source, std::string* err) {
   std::vector<std::string> names;
-  if (!platform::ListFolder(joinPath(source, "*.*"), &names)) {
+  if (!platform::listFolder(joinPath(source, "*.*"), &names)) {
     *err = "cannot list " + source;
     return false;
   }
   for (const std::string& name : names) {
     std::string file = joinPath(source, name);
-    platform::EntryKind kind = platform::Inspect(file);
+    platform::EntryKind kind = platform::inspect(file);
     if (isDotEntry(name) || kind == platform::EntryKind::kFolder) continue;
     if (kind != platform::EntryKind::kFile) {
       *err = file + " is a link or no regular file: the texture folder is not copied";
@@ -70,12 +71,12 @@ bool copyEveryFile(const std::string& destination, const std::string& source, st
 bool placeTextureFolder(const std::string& shipped, const std::string& target, std::string* err) {
   std::string staging = target + ".fuselox-partial";
   removeFolderWithFiles(staging);
-  if (!platform::CreateFolder(staging)) {
+  if (!platform::createFolder(staging)) {
     *err = "cannot create " + staging;
     return false;
   }
-  bool ok = copyEveryFile(staging, shipped, err) && platform::SyncFolder(staging);
-  if (ok && !platform::RenameFolder(staging, target)) {
+  bool ok = copyEveryFile(staging, shipped, err) && platform::syncFolder(staging);
+  if (ok && !platform::renameFolder(staging, target)) {
     ok = false;
     *err = "cannot rename " + staging + " to " + target;
   }
@@ -95,7 +96,7 @@ bool placeTextureFolders(const std::string& sourceFile, const std::string& aircr
                          std::string* err) {
   std::string sourceFolder = folderOfPath(sourceFile);
   std::vector<std::string> names;
-  if (sections.empty() || !platform::ListFolder(joinPath(sourceFolder, "texture.*"), &names)) {
+  if (sections.empty() || !platform::listFolder(joinPath(sourceFolder, "texture.*"), &names)) {
     return true;
   }
   for (const std::string& name : names) {
@@ -104,13 +105,13 @@ bool placeTextureFolders(const std::string& sourceFile, const std::string& aircr
     std::string target = joinPath(aircraftFolderPath, name);
     // A source file inside the aircraft folder ships the aircraft's own
     // folders: nothing to copy, and nothing that may be deleted.
-    if (platform::SameExistingFile(shipped, target)) continue;
-    platform::EntryKind kind = platform::Inspect(shipped);
+    if (platform::sameExistingFile(shipped, target)) continue;
+    platform::EntryKind kind = platform::inspect(shipped);
     if (kind == platform::EntryKind::kLink) {
       *err = shipped + " is a link: the texture folder is not copied";
     } else if (kind != platform::EntryKind::kFolder) {
       continue;
-    } else if (platform::Inspect(target) != platform::EntryKind::kMissing) {
+    } else if (platform::inspect(target) != platform::EntryKind::kMissing) {
       placement->shipped.push_back(shipped);
       continue;
     } else if (placeTextureFolder(shipped, target, err)) {
@@ -121,7 +122,7 @@ bool placeTextureFolders(const std::string& sourceFile, const std::string& aircr
     removeCreatedFolders(*placement);
     return false;
   }
-  platform::SyncFolder(aircraftFolderPath);
+  platform::syncFolder(aircraftFolderPath);
   return true;
 }
 
@@ -138,5 +139,5 @@ void deleteTextureFolder(const std::string& aircraftFolderPath, const std::strin
       value.find("..") != std::string::npos) {
     return;
   }
-  removeFolderWithFiles(joinPath(aircraftFolderPath, "texture." + platform::PathFromNarrow(value)));
+  removeFolderWithFiles(joinPath(aircraftFolderPath, "texture." + platform::pathFromNarrow(value)));
 }

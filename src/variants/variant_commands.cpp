@@ -67,11 +67,11 @@ bool sourcePathFor(const CommandRequest& request, const std::string& folder, std
                    std::string* err) {
   *path = request.sourceFileInAircraftFolder ? joinPath(folder, request.sourceFile())
                                              : request.sourceFile();
-  if (platform::PathLength(*path) >= kSlotSize) {
+  if (platform::pathLength(*path) >= kSlotSize) {
     *err = "the source file path is too long";
     return false;
   }
-  if (platform::SameExistingFile(*path, joinPath(folder, "aircraft.cfg"))) {
+  if (platform::sameExistingFile(*path, joinPath(folder, "aircraft.cfg"))) {
     *err = "the source file is the aircraft.cfg being changed";
     return false;
   }
@@ -87,8 +87,8 @@ std::vector<SourceSection> sectionsForTextures(const std::string& sourcePath, st
 }
 
 std::unique_ptr<platform::FolderLock> lockOrExplain(const std::string& folder, std::string* err) {
-  std::unique_ptr<platform::FolderLock> lock = platform::LockFolder(folder);
-  if (!lock && platform::Inspect(folder) != platform::EntryKind::kFolder) {
+  std::unique_ptr<platform::FolderLock> lock = platform::lockFolder(folder);
+  if (!lock && platform::inspect(folder) != platform::EntryKind::kFolder) {
     *err = "no folder " + folder;
   } else if (!lock) {
     *err = "cannot lock the aircraft folder " + folder;
@@ -174,7 +174,7 @@ int handleInstallVariant(const CommandRequest& request) {
   }
   // What the user shipped goes only once everything is in place.
   if (request.deleteTextureFoldersAfterInstall) deleteShippedFolders(placement);
-  if (request.deleteSourceFileAfterInstall) platform::RemoveFile(sourcePath);
+  if (request.deleteSourceFileAfterInstall) platform::removeFile(sourcePath);
   return succeedWith("NOERROR-" + std::to_string(sections.size()) + "\n");
 }
 
@@ -190,7 +190,7 @@ int handleInstallVariantByPath(const CommandRequest& request) {
           &err)) {
     return failWith(err);
   }
-  if (request.deleteSourceFileAfterInstall) platform::RemoveFile(sourcePath);
+  if (request.deleteSourceFileAfterInstall) platform::removeFile(sourcePath);
   return succeedWith("NOERROR\n");
 }
 
@@ -230,7 +230,7 @@ int handleAppendText(const CommandRequest& request) {
   if (!findAircraftFolder(request.aircraftFolder(), &folder, &err)) return failWith(err);
   std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
   if (!lock) return failWith(err);
-  if (platform::IsReadOnlyFile(joinPath(folder, "aircraft.cfg"))) {
+  if (platform::isReadOnlyFile(joinPath(folder, "aircraft.cfg"))) {
     return failWith("aircraft.cfg in " + folder + " is read-only");
   }
   if (!appendableText(request.sourceFile(), &source, &err)) return failWith(err);

@@ -14,6 +14,7 @@
 #include "cfg/parameters.h"
 #include "cfg/variant_table.h"
 #include "fuzz_support.h"
+#include "platform/platform.h"
 #include "text/files.h"
 #include "text/lines.h"
 #include "text/text_file.h"
@@ -76,7 +77,7 @@ void checkParameterChange(const Lines& before, uint8_t choice) {
     return a == b || withoutLeadingWhiteSpace(a) == b;
   };
   auto changed = [&](const std::string& a, const std::string& b) {
-    return equalsIgnoringCase(keyOf(a), parameter) && b == keyOf(a) + "=" + value;
+    return platform::equalsIgnoringAsciiCase(keyOf(a), parameter) && b == keyOf(a) + "=" + value;
   };
   if (after.size() == before.size()) {
     for (size_t i = 0; i < before.size(); ++i) {

@@ -16,10 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::writeFile(fuzz::scratchFolder() + "/user.reg",
                   std::string(reinterpret_cast<const char*>(data), size));
   std::string appPath, appData;
-  if (platform::ReadSimulatorAppPath(&appPath) && appPath.size() > 511) {
+  if (platform::readSimulatorAppPath(&appPath) && appPath.size() > 511) {
     fuzz::fail("AppPath longer than 511 characters");
   }
-  if (platform::ReadRoamingAppDataFolder(&appData) && appData.empty()) {
+  if (platform::readRoamingAppDataFolder(&appData) && appData.empty()) {
     fuzz::fail("an empty application-data folder");
   }
   return 0;

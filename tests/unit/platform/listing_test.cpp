@@ -22,14 +22,14 @@ TEST(NameMatchesPattern, FollowsTheWindowsRules) {
       {"Texture.", "texture.*", true},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.match, platform::NameMatchesPattern(c.name, c.pattern))
+    EXPECT_EQ(c.match, platform::nameMatchesPattern(c.name, c.pattern))
         << c.name << " " << c.pattern;
   }
 }
 
 TEST(SortListing, DotsFirstThenIgnoringCaseThenBytes) {
   std::vector<std::string> names = {"b", "..", "A", "a", "C", "."};
-  platform::SortListing(&names);
+  platform::sortListing(&names);
   EXPECT_EQ((std::vector<std::string>{".", "..", "A", "a", "b", "C"}), names);
 }
 
@@ -39,10 +39,10 @@ namespace {
 
 TEST(NamesDevice, RecognisesReservedNamesInAnyFolder) {
   for (const char* path : {"NUL", "c:\\x\\con.txt", "dir/Aux", "COM1.patch", "lpt9", "PRN .x"}) {
-    EXPECT_TRUE(platform::NamesDevice(path)) << path;
+    EXPECT_TRUE(platform::namesDevice(path)) << path;
   }
   for (const char* path : {"NULL", "COM10", "COM0", "con\\file", "x\\", "texture.CON", ""}) {
-    EXPECT_FALSE(platform::NamesDevice(path)) << path;
+    EXPECT_FALSE(platform::namesDevice(path)) << path;
   }
 }
 

@@ -10,13 +10,13 @@ namespace {
 
 using platform::EntryKind;
 
-std::wstring Wide(const std::string& path) {
-  std::u16string wide = platform::WideFromPath(path);
+std::wstring wide(const std::string& path) {
+  std::u16string wide = platform::wideFromPath(path);
   return std::wstring(wide.begin(), wide.end());
 }
 
 bool Write(const std::string& path, const std::string& bytes) {
-  FILE* file = platform::CreateNewFile(path);
+  FILE* file = platform::createNewFile(path);
   if (file == nullptr) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && ok;
@@ -24,7 +24,7 @@ bool Write(const std::string& path, const std::string& bytes) {
 
 std::string Read(const std::string& path) {
   std::string data;
-  return platform::ReadWholeFile(path, &data) ? data : "(unreadable)";
+  return platform::readWholeFile(path, &data) ? data : "(unreadable)";
 }
 
 TEST(Win32Files, NamesKeepEveryCharacter) {
@@ -33,30 +33,30 @@ TEST(Win32Files, NamesKeepEveryCharacter) {
   std::string name = "SP-\xC5\x81OT_t.dds";  // a stroked L, two bytes in UTF-8
   ASSERT_TRUE(Write(folder + "\\" + name, "paint"));
   std::vector<std::string> names;
-  ASSERT_TRUE(platform::ListFolder(folder + "\\sp-*", &names));
+  ASSERT_TRUE(platform::listFolder(folder + "\\sp-*", &names));
   ASSERT_EQ(std::vector<std::string>{name}, names);
   std::string listed = folder + "\\" + names[0];
   EXPECT_EQ("paint", Read(listed));
-  EXPECT_EQ(EntryKind::kFile, platform::Inspect(listed));
-  EXPECT_EQ(listed, platform::FinalPath(listed));
-  EXPECT_TRUE(platform::RemoveFile(listed));
-  EXPECT_EQ(EntryKind::kMissing, platform::Inspect(listed));
+  EXPECT_EQ(EntryKind::kFile, platform::inspect(listed));
+  EXPECT_EQ(listed, platform::finalPath(listed));
+  EXPECT_TRUE(platform::removeFile(listed));
+  EXPECT_EQ(EntryKind::kMissing, platform::inspect(listed));
 }
 
 TEST(Win32Files, OnlyRegularFilesAreReadCreatedOrDeletedAsFiles) {
   ScratchFolder scratch;
   std::string sub = scratch.path("sub");
   std::string file = scratch.path("fuselox.temp");
-  ASSERT_TRUE(platform::CreateFolder(sub));
-  EXPECT_EQ(nullptr, platform::OpenForReading(sub));
-  EXPECT_EQ(nullptr, platform::CreateNewFile(sub));
-  EXPECT_EQ(nullptr, platform::OpenForReading(scratch.path("nul.txt")));
-  EXPECT_FALSE(platform::RemoveFile(sub));
+  ASSERT_TRUE(platform::createFolder(sub));
+  EXPECT_EQ(nullptr, platform::openForReading(sub));
+  EXPECT_EQ(nullptr, platform::createNewFile(sub));
+  EXPECT_EQ(nullptr, platform::openForReading(scratch.path("nul.txt")));
+  EXPECT_FALSE(platform::removeFile(sub));
   ASSERT_TRUE(Write(file, "stale content"));
   ASSERT_TRUE(Write(file, "new"));  // a stale working file is replaced, never appended to
   EXPECT_EQ("new", Read(file));
-  EXPECT_FALSE(platform::RemoveFolder(file));
-  EXPECT_TRUE(platform::RemoveFolder(sub));
+  EXPECT_FALSE(platform::removeFolder(file));
+  EXPECT_TRUE(platform::removeFolder(sub));
 }
 
 TEST(Win32Files, PutFileInPlaceKeepsAttributesAndSparesReadOnlyTargets) {
@@ -64,18 +64,18 @@ TEST(Win32Files, PutFileInPlaceKeepsAttributesAndSparesReadOnlyTargets) {
   std::string target = scratch.path("aircraft.cfg");
   std::string working = scratch.path("fuselox.temp");
   ASSERT_TRUE(Write(target, "old"));
-  SetFileAttributesW(Wide(target).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(wide(target).c_str(), FILE_ATTRIBUTE_HIDDEN);
   ASSERT_TRUE(Write(working, "new"));
-  ASSERT_TRUE(platform::PutFileInPlace(working, target));
+  ASSERT_TRUE(platform::putFileInPlace(working, target));
   EXPECT_EQ("new", Read(target));
-  EXPECT_TRUE(GetFileAttributesW(Wide(target).c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_EQ(EntryKind::kMissing, platform::Inspect(working));
+  EXPECT_TRUE(GetFileAttributesW(wide(target).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(EntryKind::kMissing, platform::inspect(working));
 
-  SetFileAttributesW(Wide(target).c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(wide(target).c_str(), FILE_ATTRIBUTE_READONLY);
   ASSERT_TRUE(Write(working, "refused"));
-  EXPECT_FALSE(platform::PutFileInPlace(working, target));
+  EXPECT_FALSE(platform::putFileInPlace(working, target));
   EXPECT_EQ("new", Read(target));
-  SetFileAttributesW(Wide(target).c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(wide(target).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Needs a system that makes symbolic links: Windows with the right to (Wine 8
@@ -86,20 +86,20 @@ TEST(Win32Files, LinksAreNeverFollowedToWriteOrDelete) {
   std::string kept = elsewhere + "\\kept.dds";
   std::string textures = scratch.path("texture.link");
   std::string planted = scratch.path("fuselox.temp");
-  ASSERT_TRUE(platform::CreateFolder(elsewhere));
+  ASSERT_TRUE(platform::createFolder(elsewhere));
   ASSERT_TRUE(Write(kept, "keep"));
   const DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-  CreateSymbolicLinkW(Wide(textures).c_str(), Wide(elsewhere).c_str(),
+  CreateSymbolicLinkW(wide(textures).c_str(), wide(elsewhere).c_str(),
                       SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged);
-  CreateSymbolicLinkW(Wide(planted).c_str(), Wide(kept).c_str(), kUnprivileged);
-  if (platform::Inspect(planted) != EntryKind::kLink) GTEST_SKIP() << "no symbolic links here";
-  EXPECT_TRUE(platform::SameExistingFile(platform::FinalPath(planted), kept));
+  CreateSymbolicLinkW(wide(planted).c_str(), wide(kept).c_str(), kUnprivileged);
+  if (platform::inspect(planted) != EntryKind::kLink) GTEST_SKIP() << "no symbolic links here";
+  EXPECT_TRUE(platform::sameExistingFile(platform::finalPath(planted), kept));
   ASSERT_TRUE(Write(planted, "working"));
-  EXPECT_EQ(EntryKind::kFile, platform::Inspect(planted));
+  EXPECT_EQ(EntryKind::kFile, platform::inspect(planted));
   EXPECT_EQ("keep", Read(kept));
-  ASSERT_EQ(EntryKind::kLink, platform::Inspect(textures));
-  EXPECT_TRUE(platform::RemoveFolder(textures));
-  EXPECT_EQ(EntryKind::kMissing, platform::Inspect(textures));
+  ASSERT_EQ(EntryKind::kLink, platform::inspect(textures));
+  EXPECT_TRUE(platform::removeFolder(textures));
+  EXPECT_EQ(EntryKind::kMissing, platform::inspect(textures));
   EXPECT_EQ("keep", Read(kept));
 }
 
