@@ -24,12 +24,6 @@ std::string valuePart(const std::string& line) { return line.substr(0, kLineCapa
 
 }  // namespace
 
-int countVariantHeaders(const std::string& text) {
-  int count = 0;
-  forEachUpperLine(text, [&](const std::string& line) { count += isVariantHeader(line); });
-  return count;
-}
-
 std::vector<VariantRecord> readVariantTable(const std::string& text) {
   std::vector<VariantRecord> table;
   bool inside = false;  // within a variant section whose texture is not seen yet

@@ -18,10 +18,6 @@ struct VariantRecord {
 // How findVariant compares.
 enum LookupMode { kByTitle = 0, kByTexture = 1 };
 
-// The number of variant headers ([FLTSIM. after leading white space, any
-// case). Every line counts, a final line without line end included.
-int countVariantHeaders(const std::string& text);
-
 // One record per variant header. A record is filled from the lines after
 // its header up to the next header line; its texture line ends it early.
 // A line is everything up to its LF, and only its first kLineCapacity bytes

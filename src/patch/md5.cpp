@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
-
 namespace {
 
 // Per-step shift amounts, four per round.
@@ -20,8 +18,6 @@ constexpr uint32_t kSines[64] = {
     0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
     0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
     0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
-
-constexpr size_t kReadPieceSize = 1024;
 
 uint32_t rotateLeft(uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
 
@@ -121,18 +117,4 @@ std::string md5OfBytes(const uint8_t* bytes, size_t count) {
   CMD5Checksum checksum;
   checksum.append(bytes, count);
   return checksum.finishHex();
-}
-
-bool md5OfFile(const std::string& path, std::string* digest) {
-  FILE* file = platform::openForReading(path);
-  if (file == nullptr) return false;
-  CMD5Checksum checksum;
-  uint8_t piece[kReadPieceSize];
-  size_t got;
-  while ((got = fread(piece, 1, sizeof piece, file)) > 0) checksum.append(piece, got);
-  bool failed = ferror(file) != 0;
-  fclose(file);
-  if (failed) return false;
-  *digest = checksum.finishHex();
-  return true;
 }

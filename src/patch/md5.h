@@ -33,8 +33,4 @@ constexpr size_t kDigestTextSize = 32;
 // The digest of `count` bytes in memory.
 std::string md5OfBytes(const uint8_t* bytes, size_t count);
 
-// The digest of a file's whole content. False when the file cannot be opened
-// or a read fails.
-bool md5OfFile(const std::string& path, std::string* digest);
-
 #endif  // FUSELOX_PATCH_MD5_H_

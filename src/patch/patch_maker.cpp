@@ -275,13 +275,20 @@ struct ScanPlan {
   bool ready = false;
 };
 
+// The narrowing cost model, in units of one window tested or recorded in a
+// filter (measured on real version pairs).
+constexpr double kSearchCost = 40;          // one search of a false mark
+constexpr double kPerMarkedWindow = 3.0;    // each marked window is handled three times
+constexpr double kPerOldWindow = 1.1;       // each old window once, and its roll
+constexpr double kPerNewWindow = 0.2;       // the two rolls over the new file
+constexpr double kHiddenWhileIndexing = 2;  // share of the work hidden by the index build
+
 // Whether narrowing the marks (see narrowHits) saves the scan more time
-// than it takes. Each false mark costs the scan a search, measured at about
-// 40 times what testing or recording one window in a filter costs; narrowing
-// tests or records each marked window about three times and each window of
-// the old file about once, and rolls over the new file twice; while the
-// index is still being built, about half of that is hidden behind it. The
-// second filter needs about a byte per marked window to rule much out.
+// than it takes. Each false mark costs the scan a search; narrowing tests or
+// records each marked window about three times and each window of the old
+// file about once, and rolls over the new file twice; while the index is
+// still being built, about half of that is hidden behind it. The second
+// filter needs about a byte per marked window to rule much out.
 bool worthNarrowing(const WindowFilter& filter, size_t marked, size_t windows, size_t oldWindows,
                     size_t secondFilterBytes, bool indexBuilt) {
   if (secondFilterBytes < marked) return false;
@@ -290,9 +297,10 @@ bool worthNarrowing(const WindowFilter& filter, size_t marked, size_t windows, s
   // marked = shared + rate * (windows - shared)
   double shared = (static_cast<double>(marked) - rate * static_cast<double>(windows)) / (1 - rate);
   double falseMarks = static_cast<double>(marked) - (shared > 0 ? shared : 0);
-  double cost = 3.0 * static_cast<double>(marked) + 1.1 * static_cast<double>(oldWindows) +
-                0.2 * static_cast<double>(windows);
-  return 40 * falseMarks > (indexBuilt ? cost : cost / 2);
+  double cost = kPerMarkedWindow * static_cast<double>(marked) +
+                kPerOldWindow * static_cast<double>(oldWindows) +
+                kPerNewWindow * static_cast<double>(windows);
+  return kSearchCost * falseMarks > (indexBuilt ? cost : cost / kHiddenWhileIndexing);
 }
 
 // Runs while the index is built, so it sees the old file flipped; the

@@ -92,7 +92,6 @@ class WindowScan {
   WindowScan(const WindowFilter& filter, const uint8_t* text, size_t windows, uint8_t mask = 0);
   uint64_t hash() const { return ahead_[at_ % kRing]; }
   // The hash of the window before; not for the first window.
-  uint64_t previousHash() const { return ahead_[(at_ - 1) % kRing]; }
   // Moves on to the next window; the last window must not be passed.
   void next() {
     ++at_;

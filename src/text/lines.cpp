@@ -56,11 +56,6 @@ bool splitKeyValue(std::string* line, std::string* key, std::string* value) {
   return true;
 }
 
-bool startsWithAfterWhiteSpace(const std::string& text, const std::string& prefix) {
-  size_t pos = skipWhiteSpace(text, 0);
-  return pos < text.size() && text.compare(pos, prefix.size(), prefix) == 0;
-}
-
 std::string removeWhiteSpace(const std::string& text) {
   std::string out;
   for (char c : text) {

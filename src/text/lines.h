@@ -15,10 +15,6 @@ bool isWhiteSpace(char c);
 // line ends inside the key.
 bool splitKeyValue(std::string* line, std::string* key, std::string* value);
 
-// True when the text, after its leading white space, begins with `prefix`
-// byte for byte; false for empty or all-blank text.
-bool startsWithAfterWhiteSpace(const std::string& text, const std::string& prefix);
-
 std::string removeWhiteSpace(const std::string& text);
 void upperCaseInPlace(std::string* text);
 std::string upperCaseCopy(const std::string& text);

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "unit/scratch_folder.h"
 
 namespace {
 
@@ -45,21 +44,6 @@ TEST(Md5, PiecesGiveTheDigestOfTheWhole) {
     checksum.append(bytes + first, text.size() - first);
     EXPECT_EQ(whole, checksum.finishHex()) << first;
   }
-}
-
-TEST(Md5, DigestOfFile) {
-  ScratchFolder folder;
-  folder.write("abc", "abc");
-  folder.write("zeros", std::string(1024, '\0'));
-  folder.write("empty", "");
-  std::string digest;
-  ASSERT_TRUE(md5OfFile(folder.path("abc"), &digest));
-  EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72", digest);
-  ASSERT_TRUE(md5OfFile(folder.path("zeros"), &digest));
-  EXPECT_EQ("0f343b0931126a20f133d67c2b018a3b", digest);
-  ASSERT_TRUE(md5OfFile(folder.path("empty"), &digest));
-  EXPECT_EQ("d41d8cd98f00b204e9800998ecf8427e", digest);
-  EXPECT_FALSE(md5OfFile(folder.path("missing"), &digest));
 }
 
 }  // namespace

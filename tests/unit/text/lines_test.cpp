@@ -35,13 +35,6 @@ TEST(SplitKeyValue, SplitsAsTheTableSays) {
   }
 }
 
-TEST(StartsWithAfterWhiteSpace, MatchesCaseSensitively) {
-  EXPECT_TRUE(startsWithAfterWhiteSpace("\t[FLTSIM.4]", "[FLTSIM."));
-  EXPECT_FALSE(startsWithAfterWhiteSpace("[fltsim.4]", "[FLTSIM."));
-  EXPECT_FALSE(startsWithAfterWhiteSpace("   \t ", ""));
-  EXPECT_TRUE(startsWithAfterWhiteSpace(" x", ""));
-}
-
 TEST(StripComments, RemovesOnlyTheLastMarkerAfterText) {
   const std::pair<std::string, std::string> slash[] = {
       {"// x", "// x"},      {"   // x", "   // x"},    {"/", "/"},        {"", ""},
