@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
-# Usage: tools/deps.sh [windows]   ("windows" adds the cross compiler and Wine)
+# Usage: tools/deps.sh [windows]   ("windows" adds the cross compiler, Wine and NSIS)
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libdivsufsort-dev python3 man-db unzip strace clang libclang-rt-14-dev)
 if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64)
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 nsis)
 fi
 missing=()
 for p in "${packages[@]}"; do

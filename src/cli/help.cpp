@@ -2,7 +2,7 @@
 
 #include "protocol/result.h"
 
-const char kVersion[] = "1.21";
+const char kVersion[] = FUSELOX_VERSION;  // defined by CMakeLists.txt
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-extern const char kVersion[];  // "1.21"
+extern const char kVersion[];  // "1.21": the version of project() in CMakeLists.txt
 
 // The short banner (no arguments) and the full help ("help"); the program
 // name is argv[0] as invoked.

@@ -149,6 +149,26 @@ class InstallTest(PrefixTest):
         self.assertRun(["REMOVE_VARIANT_BY_TITLE", "C172", "new one", "/REMOVAL_DESTRUCTIVE"], b"NOERROR\n", 1)
         self.assertEqual(BASE, read(self.cfg))
 
+    def test_an_aircraft_folder_path_of_300_characters(self):
+        # Past Windows' old 260-character limit, which the manifest lifts on
+        # Windows; Wine has no such limit, so this finds fixed-size buffers.
+        addons = "C:\\Addons\\" + "\\".join(c * 55 for c in "vwxyz")
+        folder = self.p.host(addons + "\\Long")
+        self.assertGreater(len(addons + "\\Long\\texture.Blue Sky\\t.dds"), 300)
+        write(os.path.join(folder, "aircraft.cfg"), BASE)
+        self.p.write_fsx_cfg(b"[Main]\r\nSimObjectPaths.0=" + addons.encode() + b"\r\n")
+        write(os.path.join(self.repaint, "texture.Blue Sky", "t.dds"), b"dds")
+        write(os.path.join(self.repaint, "fltsim.cfg"), b"[fltsim.0]\ntitle=N\ntexture=Blue Sky\n")
+        self.assertRun(["PRINT_PATH_AIRCRAFT", "Long"], addons.upper().encode() + b"\\Long\\\n", 1)
+        self.assertRun(["INSTALL_VARIANT", "Long", "C:\\Downloads\\repaint\\fltsim.cfg",
+                        "/COPY_TEXTURE_FOLDERS"], b"NOERROR-1\n", 1)
+        self.assertEqual(b"dds", read(os.path.join(folder, "texture.Blue Sky", "t.dds")))
+        self.assertRun(["DUMP_ALL_TITLE", "Long"], b"A\nB\nN\n", 1)
+        self.assertRun(["REMOVE_VARIANT_BY_TITLE", "Long", "N", "/REMOVAL_DESTRUCTIVE",
+                        "/REMOVAL_DELETETEXTUREFOLDER"], b"NOERROR\n", 1)
+        self.assertEqual((BASE, ["aircraft.cfg"]), (read(os.path.join(folder, "aircraft.cfg")),
+                                                    os.listdir(folder)))
+
 
 class RemoveTest(PrefixTest):
     def setUp(self):

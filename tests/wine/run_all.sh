@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build's tests under Wine, in one real Wine prefix made for the
-# run: the unit tests, the end-to-end tests and the differential check
-# against the POSIX build.
+# run: the program's manifest and version resource, the unit tests, the
+# end-to-end tests, the differential check against the POSIX build, and the
+# NSIS repaint installer of examples/installers/nsis.
 # Usage: tests/wine/run_all.sh BUILD_WINDOWS_DIR POSIX_PROGRAM
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,6 +27,9 @@ only_system_dlls() {
 }
 step "imports of fuselox.exe" only_system_dlls "$build/fuselox.exe"
 step "Wine prefix" wine_prefix_ensure
+step "manifest and version resource" \
+  python3 "$here/resources.py" "$build/tests/read_resources.exe" "$build/fuselox.exe"
 step "unit tests under Wine" bash "$here/unit.sh" "$build/tests/unit_tests.exe"
 step "end-to-end tests under Wine" bash "$here/e2e.sh" "$build/fuselox.exe"
 step "differential check" bash "$here/differential.sh" "$posix" "$build/fuselox.exe"
+step "NSIS repaint installer" bash "$here/nsis_installer.sh" "$build/fuselox.exe"
