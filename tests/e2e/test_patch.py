@@ -1,80 +1,62 @@
-"""Binary patches end to end: BINPATCH_MAKE, BINPATCH_APPLY, BINPATCH_APPLY_TO_FSX."""
+"""Binary patches end to end, the worked example of docs/patch_format.md byte for byte."""
 
-import os
+import hashlib
+import struct
 
-from harness import PrefixTest, read, write
+from harness import E, OK, Case as C, PrefixTest
+from test_commands import SIMPLE, read_only
 
-OLD = b"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123"
-PATCH_XX = (b"2b1f468fbb6f23893ca4bc004521210f" + b"bdiff02\x1a" + b"\x1e\x00\x00\x00\x20\x00\x00\x00"
-            + b"\x2b\x02\x00\x00\x00xx" + b"\x40\x00\x00\x00\x00\x1e\x00\x00\x00\x87\x48\x55\x95")
+OLD, NEW, MDL = b"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", b"xxABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "C/m.mdl"
+PATCH_XX = (b"2b1f468fbb6f23893ca4bc004521210fbdiff02\x1a\x1e\x00\x00\x00\x20\x00\x00\x00\x2b\x02"
+            b"\x00\x00\x00xx\x40\x00\x00\x00\x00\x1e\x00\x00\x00\x87\x48\x55\x95")
+
+
+def patch(records, new_size, old=OLD, magic=b"bdiff02\x1a", old_size=None):
+    return (hashlib.md5(old).hexdigest().encode() + magic +
+            struct.pack("<II", len(old) if old_size is None else old_size, new_size) + records)
+
+
+def literal(data, length=None):
+    return b"+" + struct.pack("<I", len(data) if length is None else length) + data
+
+
+def copy(offset, length, checksum=0):
+    return b"@" + struct.pack("<III", offset, length, checksum)
 
 
 class PatchTest(PrefixTest):
-    def setUp(self):
-        super().setUp()
-        self.work = os.path.join(self.tmp, "work")
-        write(os.path.join(self.work, "old.bin"), OLD)
-        write(os.path.join(self.work, "new.bin"), b"xx" + OLD)
-        self.folder = self.p.aircraft("C172", b"[fltsim.0]\r\ntitle=A\r\ntexture=a")
-        self.target = os.path.join(self.folder, "model", "c172.mdl")
-        write(self.target, OLD)
-
-    def make(self, *args, expected=b"NOERROR\n", code=1):
-        self.assertRun(["BINPATCH_MAKE"] + list(args), expected, code, cwd=self.work)
-
-    def test_make_writes_the_worked_example_byte_for_byte(self):
-        self.make("old.bin", "new.bin", "x.bdiff")
-        self.assertEqual(PATCH_XX, read(os.path.join(self.work, "x.bdiff")))
-        self.assertFalse(os.path.exists(os.path.join(self.work, "x.bdiff.temp")))
-
-    def test_make_refuses_in_order(self):
-        self.make("missing.bin", "new.bin", "x.bdiff", expected=b"ERROR1\n", code=0)
-        self.make("old.bin", "missing.bin", "x.bdiff", expected=b"ERROR\n", code=0)
-        self.make("old.bin", "OLD.BIN", "x.bdiff", expected=b"ERROR\n", code=0)
-        self.make("old.bin", "new.bin", "./old.bin", expected=b"ERROR\n", code=0)
-        self.assertEqual(OLD, read(os.path.join(self.work, "old.bin")))
-        write(os.path.join(self.work, "empty.bin"), b"")
-        self.make("empty.bin", "new.bin", "e.bdiff", expected=b"ERROR\n", code=0)
-        self.assertFalse(os.path.exists(os.path.join(self.work, "e.bdiff")))
-
-    def test_apply_in_an_aircraft_folder_and_once_only(self):
-        self.make("old.bin", "new.bin", "x.bdiff")
-        patch = os.path.join(self.work, "x.bdiff")
-        self.assertRun(["BINPATCH_APPLY", "C172", "model\\C172.MDL", patch], b"NOERROR\n", 1)
-        self.assertEqual(b"xx" + OLD, read(self.target))
-        self.assertFalse(os.path.exists(self.target + ".temp"))
-        self.assertRun(["BINPATCH_APPLY", "C172", "model\\c172.mdl", patch], b"ERROR\n", 0)
-        self.assertEqual(b"xx" + OLD, read(self.target))
-
-    def test_apply_to_the_simulator_folder_accepts_a_capital_digest(self):
-        write(os.path.join(self.p.sim, "fsx.dat"), OLD)
-        upper = PATCH_XX[:32].upper() + PATCH_XX[32:]
-        write(os.path.join(self.work, "u.bdiff"), upper)
-        self.assertRun(["BINPATCH_APPLY_TO_FSX", "fsx.dat", os.path.join(self.work, "u.bdiff")],
-                       b"NOERROR\n", 1)
-        self.assertEqual(b"xx" + OLD, read(os.path.join(self.p.sim, "fsx.dat")))
-
-    def test_apply_failures_leave_the_target_alone(self):
-        patch = os.path.join(self.work, "bad.bdiff")
-        cases = [
-            PATCH_XX[:40],                                  # cut inside the header
-            PATCH_XX[:32] + b"bdiff03\x1a" + PATCH_XX[40:],  # foreign magic
-            PATCH_XX[:-1] + b"\x96",                       # wrong copy checksum
-            PATCH_XX + b"\n",                              # unknown record kind
-            PATCH_XX[:50],                                  # cut inside a literal record
-        ]
-        for data in cases:
-            write(patch, data)
-            self.assertRun(["BINPATCH_APPLY", "C172", "model\\c172.mdl", patch], b"ERROR\n", 0)
-            self.assertEqual(OLD, read(self.target))
-            self.assertFalse(os.path.exists(self.target + ".temp"))
-        self.assertRun(["BINPATCH_APPLY", "B737", "model\\c172.mdl", patch], b"ERROR\n", 0)
-        self.p.write_user_reg(None)
-        self.assertRun(["BINPATCH_APPLY_TO_FSX", "fsx.dat", patch], b"ERROR\n", 0)
-
-    def test_a_read_only_target_keeps_its_content(self):
-        self.make("old.bin", "new.bin", "x.bdiff")
-        os.chmod(self.target, 0o444)
-        self.assertRun(["BINPATCH_APPLY", "C172", "model\\c172.mdl", os.path.join(self.work, "x.bdiff")],
-                       b"ERROR\n", 0)
-        self.assertEqual(OLD, read(self.target))
+    def test_make_and_apply(self):
+        apply, big = "BINPATCH_APPLY C m.mdl p.bdiff", 0x7FFFFFFF
+        bad = [  # patches that must leave the file alone; sizes near 2^31 are never trusted
+            (PATCH_XX[:40], "bad header"), (PATCH_XX + b"\n", "record kind 0x0A at byte 68"),
+            (PATCH_XX[:-1] + b"\x96", "checksum"), (PATCH_XX[:50], ""),
+            (patch(literal(b"x"), 1, magic=b"bdiff03\x1a"), "not a patch"),
+            (patch(literal(b"x"), 1, old=b"other"), "not the file this patch was made for"),
+            (patch(literal(b"0123456789")[:-4], 10), "ends at byte 59"),
+            (patch(literal(b"ab") + copy(500, 24), 26), "record at byte 55"),
+            (patch(literal(b"abc"), 4), "do not add up"), (patch(literal(b"abcdef"), 3), "more"),
+            (patch(b"", big, old_size=big), ""), (patch(literal(b"abcd"), big + 1), ""),
+            (patch(literal(b"abcd"), 0xFFFFFFFF), ""), (patch(literal(b"abc", big), big), ""),
+            (patch(literal(b"abc", big + 1), big), ""),
+            (patch(literal(b"abc", 0xFFFFFFFF), 16), ""),
+            (patch(copy(big - 15, 32), big), "outside the old file"),
+            (patch(copy(0, big), big, old_size=big), ""), (patch(copy(0xFFFFFFF0, 32), 32), ""),
+            (patch(copy(0, 0xFFFFFFFF), 32), ""), (patch(copy(big, big), big), ""),
+            (patch(copy(len(OLD) - 16, 64), 64, old_size=big), "")]
+        self.table({"C/aircraft.cfg": SIMPLE, MDL: OLD, "/work/old.bin": OLD, "/work/new.bin": NEW,
+                    "/work/empty.bin": b"", "/work/p.bdiff": PATCH_XX}, [
+            C("BINPATCH_MAKE old.bin new.bin x.bdiff", OK, after={"/work/x.bdiff": PATCH_XX}),
+            C("BINPATCH_MAKE no.bin new.bin x.bdiff", b"ERROR1\n", why="no.bin: cannot be opened"),
+            C("BINPATCH_MAKE old.bin gone.bin x.bdiff", E, why="gone.bin: cannot be opened"),
+            C("BINPATCH_MAKE old.bin OLD.BIN x.bdiff", E, why="three different files"),
+            C("BINPATCH_MAKE old.bin new.bin ./old.bin", E),
+            C("BINPATCH_MAKE empty.bin new.bin e.bdiff", E, why="empty old file"),
+            C("BINPATCH_APPLY C M.MDL C:\\work\\p.bdiff", OK, after={MDL: NEW}),
+            C(apply, E, {MDL: NEW}, why="not the file this patch was made for"),
+            C("BINPATCH_APPLY_TO_FSX SimObjects\\Airplanes\\C\\m.mdl p.bdiff", OK,
+              {"/work/p.bdiff": PATCH_XX[:32].upper() + PATCH_XX[32:]}, {MDL: NEW}),
+            C(apply, E, {MDL: read_only(OLD)}, why="m.mdl: the file is read-only"),
+            C("BINPATCH_APPLY C m.mdl no.bdiff", E, why="no.bdiff: the patch cannot be"),
+            C("BINPATCH_APPLY C gauge.bin p.bdiff", E, why="gauge.bin: cannot be opened"),
+            C("BINPATCH_APPLY B737 m.mdl p.bdiff", E, why='"B737" not found'),
+        ] + [C(apply, E, {"/work/p.bdiff": data}, why=why) for data, why in bad])
