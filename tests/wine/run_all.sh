@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # The Windows build's tests under Wine, in one real Wine prefix made for the
-# run: the unit tests, the end-to-end tests and the differential check
-# against the POSIX build.
-# Usage: tests/wine/run_all.sh BUILD_WINDOWS_DIR POSIX_PROGRAM
+# run: the unit tests and the end-to-end tests (the same cases the POSIX
+# build passes).
+# Usage: tests/wine/run_all.sh BUILD_WINDOWS_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/prefix.sh"
 build=$1
-posix=$2
 step() {
   local started=$SECONDS
   echo "== $1"
@@ -28,4 +27,3 @@ step "imports of fuselox.exe" only_system_dlls "$build/fuselox.exe"
 step "Wine prefix" wine_prefix_ensure
 step "unit tests under Wine" bash "$here/unit.sh" "$build/tests/unit_tests.exe"
 step "end-to-end tests under Wine" bash "$here/e2e.sh" "$build/fuselox.exe"
-step "differential check" bash "$here/differential.sh" "$posix" "$build/fuselox.exe"
