@@ -1,15 +1,13 @@
-"""What the reliability tests share: the POSIX program (FUSELOX_BIN; strace cannot reach into
-Wine) run on a prefix, under strace when asked, and the editing commands the fault sweep drives,
-on a prefix that holds what each of them needs."""
+"""What the reliability tests share (POSIX build only: strace cannot reach into Wine): runs under
+strace, and the editing commands the fault sweep drives, on a prefix that has all they need."""
 
 import os
 import random
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from harness import Prefix, crlf, read, write  # noqa: E402,F401
+from harness import Prefix, crlf, read, split, write  # noqa: E402,F401
 
 CFG, MODEL = "C172/aircraft.cfg", "C172/model/c172.mdl"
 # A numbering gap and trailing line ends, as users' files have; long enough for several writes.
@@ -26,17 +24,11 @@ SHIPPED = {"texture.Sunset/sunset.dds": random.Random(2).randbytes(200000),  # s
 OLD, OTHER = random.Random(4).randbytes(600000), random.Random(6).randbytes(300000)
 
 
-def run(root, args, strace=(), timeout=300):
-    """stdout, exit code, stderr of the program on the prefix at `root`, under strace -f with the
-    given options when there are any (a kill gives a negative code)."""
-    env = dict(os.environ, WINEPREFIX=root)
-    env.pop("FUSELOX_VERBOSE", None)
-    if strace:  # a sanitizer build's leak check cannot run under a tracer
-        env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
-        strace = ["strace", "-f", "-qq", "-o", os.devnull] + list(strace)
-    done = subprocess.run(list(strace) + [os.environ["FUSELOX_BIN"]] + list(args), cwd=root,
-                          env=env, capture_output=True, timeout=timeout)
-    return done.stdout, done.returncode, done.stderr
+def strace(*options):
+    """Prefix.run's arguments for a run under strace -f with `options`; a sanitizer build's leak
+    check cannot run under a tracer."""
+    return {"wrapper": ["strace", "-f", "-qq", "-o", os.devnull, *options],
+            "env": {"ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"}}
 
 
 def working_files(root):
@@ -52,6 +44,7 @@ def scratch():
 
 
 def prefix(root):
+    """A prefix with what every scenario needs, a patch made for its model among it."""
     p = Prefix(root, {CFG: BASE_CFG, "C172/texture.b/b.dds": OTHER[:3000], MODEL: OLD,
                       "C172/texture.b/thumbnail.jpg": b"jpg", "/R/fltsim.cfg": REPAINT,
                       "/R/extra.txt": b"[Extra]\r\nkey=value\r\n", "/W/old.mdl": OLD,
@@ -60,45 +53,36 @@ def prefix(root):
                       "/W/new.mdl": OLD[:1000] + b"x" + OLD[1000:300000] + OTHER[:40000] +
                       OLD[300000:] * 4, "/W/new.bin": OTHER[:5000] + OLD[:3000] + OTHER[:90000],
                       **{"/R/" + k: v for k, v in SHIPPED.items()}})
-    made = run(root, ["BINPATCH_MAKE", "C:\\W\\old.mdl", "C:\\W\\new.mdl", "C:\\W\\u.bdiff"])
+    made = p.run("BINPATCH_MAKE", "C:\\W\\old.mdl", "C:\\W\\new.mdl", "C:\\W\\u.bdiff")
     assert made[:2] == (b"NOERROR\n", 1), made
     return p
 
 
-def at(root, key):
-    """The path of a file, named as in the end-to-end tables, in the prefix at `root`."""
-    return os.path.join(root, "drive_c", key[1:] if key[0] == "/" else "FSX/SimObjects/"
-                        "Airplanes/" + key)
-
-
-def textures_kept(root):
+def textures_kept(p):
     """No shipped texture is lost: each is still shipped or copied whole."""
     for name, data in SHIPPED.items():
-        if not any(os.path.exists(f) and read(f) == data for f in (at(root, "/R/" + name),
-                                                                   at(root, "C172/" + name))):
+        copies = [p.path(folder + name) for folder in ("/R/", "C172/")]
+        if not any(os.path.exists(f) and read(f) == data for f in copies):
             return name + " is lost"
 
 
-SRC, FOLDER = "C:\\R\\fltsim.cfg", "C:\\FSX\\SimObjects\\Airplanes\\C172"
-# A command line, the files it changes, a check of others.
+# Command lines; the files each changes when not aircraft.cfg, and a check of others.
 SCENARIOS = [
-    ["CHANGE_GLOBAL_PARAMETER", "C172", "General", "atc_model", "C172SP"],
-    ["CHANGE_VARIANT_PARAMETER_BY_TITLE", "C172", "Bravo // blue", "visual_damage", "1",
-     "/ADD_MISSING_PARAMETER"],
-    ["CHANGE_VARIANT_PARAMETER_BY_TEXTURE", "C172", "c", "sim", "C172SP", "/ADD_MISSING_PARAMETER"],
-    ["INSTALL_VARIANT", "C172", SRC, "/COPY_TEXTURE_FOLDERS"],
-    (["INSTALL_VARIANT", "C172", SRC, "/COPY_TEXTURE_FOLDERS",
-      "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL"], (CFG,), textures_kept),
-    ["INSTALL_VARIANT_BY_PATH", FOLDER, SRC],
-    ["REMOVE_VARIANT_BY_TITLE", "C172", "Bravo // blue"],
-    ["REMOVE_VARIANT_BY_TITLE", "C172", "Bravo // blue", "/REMOVAL_DESTRUCTIVE",
-     "/REMOVAL_DELETETEXTUREFOLDER"],
-    ["REMOVE_VARIANT_BY_TEXTURE", "C172", "a"],
-    ["REMOVE_VARIANT_BY_TEXTURE", "C172", "b", "/REMOVAL_DESTRUCTIVE"],
-    ["SANITIZE_VARIANTS", "C172"],
-    ["APPEND_TEXT", "C172", "C:\\R\\extra.txt"],
-    (["BINPATCH_APPLY", "C172", "model\\c172.mdl", "C:\\W\\u.bdiff"], (MODEL,)),
-    (["BINPATCH_APPLY_TO_FSX", FOLDER[7:] + "\\model\\c172.mdl", "C:\\W\\u.bdiff"], (MODEL,)),
-    (["BINPATCH_MAKE", "C:\\W\\old.bin", "C:\\W\\new.bin", "C:\\W\\update.bdiff"],
+    "CHANGE_GLOBAL_PARAMETER C172 General atc_model C172SP",
+    'CHANGE_VARIANT_PARAMETER_BY_TITLE C172 "Bravo // blue" damage 1 /ADD_MISSING_PARAMETER',
+    "CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 c sim C172SP /ADD_MISSING_PARAMETER",
+    "INSTALL_VARIANT C172 C:\\R\\fltsim.cfg /COPY_TEXTURE_FOLDERS",
+    ("INSTALL_VARIANT C172 C:\\R\\fltsim.cfg /COPY_TEXTURE_FOLDERS "
+     "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL", (CFG,), textures_kept),
+    "INSTALL_VARIANT_BY_PATH C:\\FSX\\SimObjects\\Airplanes\\C172 C:\\R\\fltsim.cfg",
+    'REMOVE_VARIANT_BY_TITLE C172 "Bravo // blue"',
+    'REMOVE_VARIANT_BY_TITLE C172 "Bravo // blue" /REMOVAL_DESTRUCTIVE '
+    "/REMOVAL_DELETETEXTUREFOLDER",
+    "REMOVE_VARIANT_BY_TEXTURE C172 a", "REMOVE_VARIANT_BY_TEXTURE C172 b /REMOVAL_DESTRUCTIVE",
+    "SANITIZE_VARIANTS C172", "APPEND_TEXT C172 C:\\R\\extra.txt",
+    ("BINPATCH_APPLY C172 model\\c172.mdl C:\\W\\u.bdiff", (MODEL,)),
+    ("BINPATCH_APPLY_TO_FSX SimObjects\\Airplanes\\C172\\model\\c172.mdl C:\\W\\u.bdiff",
+     (MODEL,)),
+    ("BINPATCH_MAKE C:\\W\\old.bin C:\\W\\new.bin C:\\W\\update.bdiff",
      ("/W/update.bdiff",)),
 ]
