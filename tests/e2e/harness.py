@@ -72,20 +72,10 @@ def import_user_reg(data):
     _real["reg"] = data
 
 
-def host(drive_c, key):
-    """The path of a file named by a key: relative to the Airplanes folder, or to C:\\ after "/"."""
-    rel = key[1:] if key.startswith("/") else "FSX/SimObjects/Airplanes/" + key
-    return os.path.normpath(os.path.join(drive_c, rel))
-
-
 def split(command_line):
     """Arguments as a batch file gives them: blank-separated, "double quotes" around blanks."""
     return [a if q is None else q for q, a in (m.groups() for m in re.finditer(
         r'"([^"]*)"|(\S+)', command_line))]
-
-
-def remove_tree(path):
-    os.remove(path) if os.path.islink(path) or os.path.isfile(path) else shutil.rmtree(path, True)
 
 
 def write(path, data):
@@ -109,7 +99,7 @@ def as_files(files):  # a case's files, or C172's aircraft.cfg alone
 
 
 class Prefix:
-    """A prefix with one simulator in it. Its files are named by keys (see host), "USER.REG" and
+    """A prefix with one simulator in it. Its files are named by keys (see path), "USER.REG" and
     "FSX.CFG" too."""
 
     def __init__(self, root, files=()):
@@ -120,7 +110,9 @@ class Prefix:
         self.reset(files)
 
     def path(self, key):
-        return host(self.drive_c, key)
+        """A key names a file relative to the Airplanes folder, or to C:\\ after "/"."""
+        rel = key[1:] if key.startswith("/") else "FSX/SimObjects/Airplanes/" + key
+        return os.path.normpath(os.path.join(self.drive_c, rel))
 
     def clone(self, root):
         """A copy of this throw-away prefix at `root`, links kept."""
@@ -132,9 +124,11 @@ class Prefix:
     def reset(self, files=()):
         """Empties drive_c of what is not Wine's, then lays out the default files and `files`."""
         for name in os.listdir(self.drive_c) if os.path.isdir(self.drive_c) else ():
+            path = os.path.join(self.drive_c, name)
             if name.lower() not in WINE_DRIVE_C:
-                remove_tree(os.path.join(self.drive_c, name))
-        remove_tree(self.path(SETTINGS))
+                shutil.rmtree(path) if os.path.isdir(path) and not os.path.islink(path) else \
+                    os.remove(path)
+        shutil.rmtree(self.path(SETTINGS), True)
         files = dict({"USER.REG": user_reg(SIM), "FSX.CFG": DEFAULT_FSX_CFG, "/work": DIR,
                       "../Rotorcraft": DIR, ".": DIR}, **as_files(files))
         data, files[SETTINGS + "/fsx.cfg"] = files.pop("USER.REG"), files.pop("FSX.CFG")
@@ -174,10 +168,9 @@ class Prefix:
                             env=dict(full_env, **(env or {})), timeout=timeout)
 
 
-# A case: the command line (blank-separated, "double quotes" around blanks), its stdout, the
-# files before (added to the table's), the files after that changed (None: gone), words the
+# A case: the command line ("double quotes" around blanks), its stdout, the files before (added to
+# the table's; not a dict: C172's aircraft.cfg), the files changed after (None: gone), words the
 # failure's reason holds, the exit code when not the rule's (0 for stdout starting with ERROR).
-# Files that are not a dict are C172's aircraft.cfg.
 Case = namedtuple("Case", "cmd out files after why code", defaults=((), {}, (), None))
 
 
@@ -189,7 +182,7 @@ class PrefixTest(unittest.TestCase):
         self.p = Prefix(os.path.join(self.tmp, "prefix"))
 
     def tearDown(self):
-        remove_tree(self.tmp)
+        shutil.rmtree(self.tmp, True)
 
     def test_tables(self):
         for files, cases in self.TABLES:

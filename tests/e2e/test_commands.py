@@ -1,6 +1,9 @@
-"""The command line, finding the simulator and aircraft, listing and parameters, as tables."""
+"""Every command, as tables: the command line, finding the simulator and aircraft, listing,
+parameters, variants, patches."""
 
+import hashlib
 import os
+import struct
 
 from harness import AIRPLANES as AP, APP_DATA, CFG, COMMAND, DIR, E, OK, SIM, UNDER_WINE, \
     WINE_PREFIX, Case as C, PrefixTest, crlf, run_captured, user_reg, write
@@ -48,10 +51,11 @@ COMMAND_LINE = (SIMPLE, [
         "BINPATCH_APPLY C172 %s p" % LONG)])
 
 NO_SIM, NO_PATHS = {"USER.REG": user_reg(None), "/work/p": b"x"}, {"FSX.CFG": b"[x]\n"}
-SLASH, POLISH = user_reg(SIM, APP_DATA + "\\"), "C:\\users\\\u0141ukasz\\AppData\\Roaming"
+POLISH = "C:\\users\\\u0141ukasz\\AppData\\Roaming"
 # Only the POSIX build reads user.reg text (escapes, hex values); the Windows build asks Wine's
 # registry, which the harness fills from the values user_reg() was given.
-SIMULATOR = (SIMPLE, ([] if UNDER_WINE else [
+SIMULATOR = ({"/Addons/Planes/Spit/aircraft.cfg": SIMPLE, CFG: SIMPLE, "/FSX/S/aircraft.cfg": b""},
+             ([] if UNDER_WINE else [
     C("print_path_fsx", b"D:\\Jeux\\Caf\xe9A\t\\\n",
       raw_reg(b'str(2):"D:\\\\Jeux\\\\Caf\\xe9\\x141\\t\\\\"')),
     C("PRINT_PATH_FSX", SIM.encode() + b"\n",
@@ -64,8 +68,8 @@ SIMULATOR = (SIMPLE, ([] if UNDER_WINE else [
                                       PATHS}),
     C("DUMP_ALL_TITLE C172", E, {"USER.REG": user_reg("c:\\fsx")},
       why="c:\\fsxSIMOBJECTS\\AIRPLANES"),  # the value is taken as it is
-    C("PRINT_PATH_AIRCRAFT C172", AP + b"C172\\\n", {"USER.REG": SLASH}),
-    C("DUMP_ALL_TITLE C172", E, {"USER.REG": SLASH, "FSX.CFG": None}, why="Roaming\\Microsoft"),
+    C("DUMP_ALL_TITLE C172", E, {"USER.REG": user_reg(SIM, APP_DATA + "\\"), "FSX.CFG": None},
+      why="Roaming\\Microsoft"),
     C("PRINT_PATH_AIRCRAFT C172", E, {"USER.REG": user_reg(SIM, None)},
       why="application-data folder"),
     C("DUMP_ALL_TITLE C172", E, {"FSX.CFG": None},
@@ -74,9 +78,7 @@ SIMULATOR = (SIMPLE, ([] if UNDER_WINE else [
     C("PRINT_PATH_AIRCRAFT C172", E, NO_PATHS),
     C("DUMP_ALL_AIRCRAFT", b"", NO_SIM, code=0, why="AppPath"),
 ] + [C(cmd, E, NO_SIM, why=("registry value AppPath", "missing")) for cmd in (
-    "PRINT_PATH_FSX", "VERIFY_AIRCRAFT C172", "BINPATCH_APPLY_TO_FSX fsx.exe p")])
-
-FSX_CFG = ({"/Addons/Planes/Spit/aircraft.cfg": SIMPLE, CFG: SIMPLE, "/FSX/S/aircraft.cfg": b""}, [
+    "PRINT_PATH_FSX", "VERIFY_AIRCRAFT C172", "BINPATCH_APPLY_TO_FSX fsx.exe p")] + [
     C("PRINT_PATH_AIRCRAFT " + name, out, {"FSX.CFG": b"[main]\n" + paths})
     for paths, name, out in (
         (b"SimObjectPaths.0 =  c:\\Addons\\Planes\n", "Spit", b"C:\\ADDONS\\PLANES\\Spit\\\n"),
@@ -109,10 +111,10 @@ FOLDERS = ({"Empty": DIR, "readme.txt": b"x", "/work/add.txt": b"x=1\r\n",
     "PRINT_PATH_AIRCRAFT \u0141ata", "APPEND_TEXT C172 NUL.txt", "APPEND_TEXT C172 con",
     "APPEND_TEXT C172 c:\\work\\con.txt", "INSTALL_VARIANT C172 CON",
     "BINPATCH_APPLY_TO_FSX aux nul", "BINPATCH_MAKE add.txt nul.txt NUL.patch")
-] + [C(cmd % "B737", E, why=('"B737" not found under', "AIRPLANES, C:\\FSX\\SIMOBJECTS\\ROTOR"))
-     for cmd in ("PRINT_PATH_AIRCRAFT %s", "SANITIZE_VARIANTS %s", "DUMP_ALL_TEXTURE %s",
-                 "DUMP_ALL_TITLE %s", "VERIFY_TITLE %s x", "DUMP_ALL_TEXTURE_TITLE %s",
-                 "READ_GLOBAL_PARAMETER %s G k")])
+] + [C(cmd + " B737" + rest, E, why=('"B737" not found under', "AIRPLANES, C:\\FSX\\SIMOBJECTS\\"
+                                                                    "ROTOR")) for cmd, rest in (
+    ("PRINT_PATH_AIRCRAFT", ""), ("SANITIZE_VARIANTS", ""), ("DUMP_ALL_TEXTURE_TITLE", ""),
+    ("VERIFY_TITLE", " x"), ("READ_GLOBAL_PARAMETER", " G k"))])
 
 NO_VARIANT, PAINT2 = crlf("[General]", "atc_type=X"), '"Cessna Skyhawk 172SP Paint2'
 LISTING = (REAL, [
@@ -191,8 +193,186 @@ CHANGING = (REAL, [
     C('CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 "" atc_id X', E)])
 
 
+# Installing, removing and renumbering variants, appending text.
+BASE = crlf("[fltsim.0]", "title=A", "texture=a", "", "[fltsim.1]", "title=B", "texture=b", "",
+            "[General]", "atc_type=X")
+SOURCE = (b"[fltsim.x]\r\ntitle=New One\r\n   texture = Blue Sky \r\n\r\nui_variation=one\r\n"
+          b"ui_variation=one\r\n\r\n[fltsim.y] ; second\r\ntitle\t=\tB\r\ntexture=red\r\n")
+NEW_ONE = ("[fltsim.2]", "title=New One", "texture = Blue Sky ", "ui_variation=one")
+INSTALLED = BASE + crlf("", "", *NEW_ONE)
+BOTH = INSTALLED + crlf("", "", "", "[fltsim.3]", "title\t=\tB", "texture=red")
+R, SRC = "/Downloads/repaint/", "C:\\Downloads\\repaint\\fltsim.cfg"
+SHIPPED, TRIMMED = R + "fltsim.cfg", SOURCE.replace(b"Blue Sky \r", b"Blue Sky\r")
+TWO, ONE = b"NOERROR-2\n", b"NOERROR-1\n"
+INSTALL = "INSTALL_VARIANT C172 %s /COPY_TEXTURE_FOLDERS " % SRC
+LOCAL = "INSTALL_VARIANT C172 %s /SOURCEFILE_IN_AIRCRAFT_FOLDER "
+DEEP = "\\".join(["d" * 199] * 4 + ["s" * 189])  # "<aircraft folder>\<DEEP>": 1023 characters
+INSTALLING = ({CFG: BASE + b"\r\n\r\n", SHIPPED: SOURCE}, [
+    C(INSTALL, TWO, after=INSTALLED), C(INSTALL + "/ALLOW_DUPLICATES_BY_TITLE", TWO, after=BOTH),
+    C(INSTALL + "/PREVENT_DUPLICATES_BY_TEXTURE", ONE, {SHIPPED: b"[fltsim.0]\ntitle=Z\ntexture=A\n"
+                                                        }, BASE),
+    C(INSTALL, TWO, {SHIPPED: b"[fltsim.0]\ntitle=A\ntexture=q\n[fltsim.1]\nTitle=U\ntexture=r\n"},
+      BASE + crlf("", "", "[fltsim.2]", "Title=U", "texture=r")),
+    C('VERIFY_TEXTURE C172 "blue sky "', OK, INSTALLED),
+    C(INSTALL + "/PREVENT_DUPLICATES_BY_TEXTURE", TWO, INSTALLED),
+    # A header holding "=" is a line of its section; a final one without line end, none.
+    C(INSTALL, ONE, {SHIPPED: b"[fltsim.0]\ntitle=P\ntexture=p\n[fltsim.1] ;x=y\ntitle=Q\ntexture=q"
+                              b"\n[fltsim.2]"},
+      BASE + crlf("", "", "[fltsim.2]", "title=P", "texture=p", "[fltsim.3]", "title=Q",
+                  "texture=q")),
+    C(INSTALL, ONE, {SHIPPED: b"[fltsim.0]\ntitle=L\nd=%s\ntexture=l\n" % (b"d" * 12000)},
+      BASE + crlf("", "", "[fltsim.2]", "title=L", "d=" + "d" * 12000, "texture=l")),
+    C("INSTALL_VARIANT c172 ..\\Downloads\\repaint\\FLTSIM.CFG", TWO, after=INSTALLED),
+    C("INSTALL_VARIANT C172 C:/Downloads/repaint/fltsim.cfg", TWO, after=INSTALLED),
+    C("INSTALL_VARIANT_BY_PATH C:\\FSX\\SimObjects\\Airplanes\\C172 %s /COPY_TEXTURE_FOLDERS" % SRC,
+      OK, {SHIPPED: TRIMMED, R + "texture.Blue Sky/t": b"t"},
+      BASE + crlf("", "", "", "", *NEW_ONE).replace(b"Sky ", b"Sky")),
+    C(LOCAL % "r.cfg" + "/COPY_TEXTURE_FOLDERS /DELETE_SOURCEFILE_AFTER_INSTALL", TWO,
+      {"C172/r.cfg": SOURCE, "C172/texture.red/r": b"r"}, {CFG: INSTALLED, "C172/r.cfg": None}),
+    C(LOCAL % DEEP, TWO, {"C172/" + DEEP.replace("\\", "/"): SOURCE}, INSTALLED),
+    C(LOCAL % (DEEP + "s"), E, {"C172/%ss" % DEEP.replace("\\", "/"): SOURCE}, why="too long"),
+    C("INSTALL_VARIANT C172 C:\\nowhere.cfg", E, why=("cannot read", "nowhere.cfg")),
+    C("INSTALL_VARIANT C172 " + SRC, E, {SHIPPED: b"[General]\nx=1\n"},
+      why="fltsim.cfg has no [fltsim.N] section"),
+    C("INSTALL_VARIANT Empty " + SRC, E, {"Empty/aircraft.cfg": b"[G]\r\n"}, why="has no [flt"),
+    C("INSTALL_VARIANT_BY_PATH nowhere " + SRC, E, why="no folder nowhere"),
+] + [C("INSTALL_VARIANT " + args, E) for args in (
+    "B737 " + SRC, 'C172 ""', "C172 C:\\Downloads\\repaint")])
+
+PARTIAL = "C172/texture.Blue Sky.fuselox-partial"
+CFG_TRIMMED, BOTH_TRIMMED = INSTALLED.replace(b"Sky ", b"Sky"), BOTH.replace(b"Sky ", b"Sky")
+TEXTURES = ({CFG: BASE, SHIPPED: TRIMMED}, [
+    C(INSTALL + "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL /ALLOW_DUPLICATES_BY_TITLE", TWO,
+      {R + "texture.blue sky/t.dds": b"dds", R + "texture.Red/a": b"a",
+       R + "texture.Red/sub/x": b"x", R + "texture.green/g": b"g"},
+      {CFG: BOTH_TRIMMED, "C172/texture.blue sky/t.dds": b"dds", "C172/texture.Red/a": b"a",
+       R + "texture.blue sky": None, R + "texture.Red/a": None}),
+    C(INSTALL, TWO, {R + "texture.Blue Sky/t": b"theirs", "C172/texture.Blue Sky/t": b"mine"},
+      CFG_TRIMMED),
+    C(INSTALL + "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL", TWO,
+      {R + "texture.Blue Sky/t": b"dds", PARTIAL + "/t": b"d"},
+      {CFG: CFG_TRIMMED, "C172/texture.Blue Sky/t": b"dds", R + "texture.Blue Sky": None,
+       PARTIAL: None}),
+    C("INSTALL_VARIANT C172 C:\\FSX\\SimObjects\\Airplanes\\C172\\fltsim.cfg /COPY_TEXTURE_FOLDERS "
+      "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL /ALLOW_DUPLICATES_BY_TITLE", TWO,
+      {"C172/fltsim.cfg": SOURCE, "C172/texture.red/r": b"r"}, BOTH),
+    C(INSTALL + "/ALLOW_DUPLICATES_BY_TITLE", TWO,
+      {R + "TEXTURE.RED/c": b"upper", R + "texture.red/sub/x": b"x", R + "texture": DIR},
+      {CFG: BOTH_TRIMMED, "C172/TEXTURE.RED/c": b"upper"})])
+
+COMMENTED = crlf("[fltsim.0]", "title=A", "texture=a", "", "//[fltsim.1]", "//title=B",
+                 "//texture=b", "//", "[General]", "atc_type=X")
+TWICE = crlf("[fltsim.0]", "title=B", "texture=1", "[fltsim.1]", "title=B", "texture=2", "//x=1")
+ONCE = crlf("[fltsim.0]", "title=B", "texture=1", "//[fltsim.1]", "//title=B", "//texture=2",
+            "////x=1")
+REMOVE = "REMOVE_VARIANT_BY_TITLE C172 %s /REMOVAL_DELETETEXTUREFOLDER"
+KEEP = "texture=..\\..\\..\\..\\keep"
+KEPT = crlf("[fltsim.0]", "title=E", "texture=", "[fltsim.1]", "title=F", KEEP)
+REMOVING = ({CFG: BASE, "C172/texture.b/b": b"b"}, [
+    C("REMOVE_VARIANT_BY_TITLE C172 B", OK, after=COMMENTED),
+    C("REMOVE_VARIANT_BY_TITLE C172 B /REMOVAL_DESTRUCTIVE", OK,
+      after=crlf("[fltsim.0]", "title=A", "texture=a", "", "[General]", "atc_type=X")),
+    C("REMOVE_VARIANT_BY_TEXTURE C172 A", OK, after=crlf(
+        "//[fltsim.0]", "//title=A", "//texture=a", "//", "[fltsim.0]", "title=B", "texture=b", "",
+        "[General]", "atc_type=X")),
+    C("REMOVE_VARIANT_BY_TITLE C172 b", OK, TWICE, ONCE),
+    # A commented header ends no block: the first removal's lines are commented again.
+    C("REMOVE_VARIANT_BY_TITLE C172 b", OK, ONCE, crlf(
+        "//[fltsim.0]", "//title=B", "//texture=1", "////[fltsim.1]", "////title=B",
+        "////texture=2", "//////x=1")),
+    C(REMOVE % "second /REMOVAL_DESTRUCTIVE", OK, {CFG: crlf(
+        "[fltsim.2]", "title=First", "texture=f", "[fltsim.2]", "title=Second", "texture=b"),
+        "C172/texture.f/f": b"f"},
+      {CFG: crlf("[fltsim.0]", "title=First", "texture=f"), "C172/texture.b": None}),
+    C(REMOVE % "B /REMOVAL_NONDESTRUCTIVE", OK, after=COMMENTED),
+    # A folder another variant still names stays, and so does one outside the aircraft.
+    C(REMOVE % "B", OK, BASE.replace(b"texture=a", b"texture=B"),
+      COMMENTED.replace(b"texture=a", b"texture=B")),
+    C(REMOVE % "E", OK, {CFG: KEPT, "C172/texture/base": b"base", "/FSX/keep/k": b"k"},
+      crlf("//[fltsim.0]", "//title=E", "//texture=", "[fltsim.0]", "title=F", KEEP)),
+    C(REMOVE % "F", OK, {CFG: KEPT, "/FSX/keep/k": b"k"},
+      crlf("[fltsim.0]", "title=E", "texture=", "//[fltsim.1]", "//title=F", "//" + KEEP)),
+    C(REMOVE % "B", E, read_only(BASE), why="read-only"),
+    C('REMOVE_VARIANT_BY_TITLE C172 ""', E, BASE.replace(b"=B", b"="), why="an argument is empty"),
+    C("REMOVE_VARIANT_BY_TITLE C172 nope", E, why='title "nope"'),
+    C("REMOVE_VARIANT_BY_TEXTURE C172 nope", E, why='texture "nope"')])
+
+RENUMBERED = b"[fltsim.0]\r\n[fltsim.1]\r\n[fltsim.2]\r\n//[fltsim.3]\r\n[fltsim.3]\r\nv=1"
+SANITIZING = ({CFG: b"[General]\r\nL=1", "/work/add.txt": b"a=1\nb=2\n", SHIPPED: SOURCE}, [
+    C("SANITIZE_VARIANTS C172", OK, b"[fltsim.0]\n[fltsim.2]\n  [FLTSIM.7] // old\n//[fltsim.3]\n"
+                                    b"[fltsim.3]\nv=1", RENUMBERED),
+    C("SANITIZE_VARIANTS C172", OK, RENUMBERED),
+    C("SANITIZE_VARIANTS C172", OK, crlf("[fltsim.5]", "title=A", "", "[FLTSIM.5]", "title=B",
+                                         "[fltsim.x]", "title=C", "", "", final_line_end=True),
+      crlf("[fltsim.0]", "title=A", "", "[fltsim.1]", "title=B", "[fltsim.2]", "title=C")),
+    C("APPEND_TEXT C172 add.txt", b"NOERROR", after=b"[General]\r\nL=1\r\na=1\r\nb=2"),
+    C("APPEND_TEXT C172 C:\\work\\add.txt", b"NOERROR",
+      {CFG: b"[General]\r\nL=1\r\n", "/work/add.txt": b"[x]\r\na=1"},
+      b"[General]\r\nL=1\r\n\r\n[x]\r\na=1"),
+    C("APPEND_TEXT C172 missing.txt", E, why="cannot read missing.txt"),
+    C("APPEND_TEXT C172 add.txt", E, {"/work/add.txt": b"a=1\r\n\x1ab=2\r\n"}, why="end-of-file"),
+] + [C(cmd, E, read_only(BASE.replace(b"fltsim.1", b"fltsim.4")), why=("aircraft.cfg", "read-only"))
+     for cmd in ("INSTALL_VARIANT C172 " + SRC, "REMOVE_VARIANT_BY_TEXTURE C172 a",
+                 "SANITIZE_VARIANTS C172", "APPEND_TEXT C172 add.txt")])
+
+
+# Binary patches, the worked example of docs/patch_format.md byte for byte.
+OLD, NEW, MDL = b"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", b"xxABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "C/m.mdl"
+PATCH_XX = (b"2b1f468fbb6f23893ca4bc004521210fbdiff02\x1a\x1e\x00\x00\x00\x20\x00\x00\x00\x2b\x02"
+            b"\x00\x00\x00xx\x40\x00\x00\x00\x00\x1e\x00\x00\x00\x87\x48\x55\x95")
+
+
+def patch(records, new_size, old=OLD, magic=b"bdiff02\x1a", old_size=None):
+    return (hashlib.md5(old).hexdigest().encode() + magic +
+            struct.pack("<II", len(old) if old_size is None else old_size, new_size) + records)
+
+
+def literal(data, length=None):
+    return b"+" + struct.pack("<I", len(data) if length is None else length) + data
+
+
+def copy(offset, length, checksum=0):
+    return b"@" + struct.pack("<III", offset, length, checksum)
+
+
+APPLY, BIG = "BINPATCH_APPLY C m.mdl p.bdiff", 0x7FFFFFFF
+BAD = [  # patches that must leave the file alone; sizes near 2^31 are never trusted
+    (PATCH_XX[:40], "bad header"), (PATCH_XX + b"\n", "record kind 0x0A at byte 68"),
+    (PATCH_XX[:-1] + b"\x96", "checksum"), (PATCH_XX[:50], ""),
+    (patch(literal(b"x"), 1, magic=b"bdiff03\x1a"), "not a patch"),
+    (patch(literal(b"x"), 1, old=b"other"), "not the file this patch was made for"),
+    (patch(literal(b"0123456789")[:-4], 10), "ends at byte 59"),
+    (patch(literal(b"ab") + copy(500, 24), 26), "record at byte 55"),
+    (patch(literal(b"abc"), 4), "do not add up"), (patch(literal(b"abcdef"), 3), "more"),
+    (patch(b"", BIG, old_size=BIG), ""), (patch(literal(b"abcd"), BIG + 1), ""),
+    (patch(literal(b"abcd"), 0xFFFFFFFF), ""), (patch(literal(b"abc", BIG), BIG), ""),
+    (patch(literal(b"abc", BIG + 1), BIG), ""), (patch(literal(b"abc", 0xFFFFFFFF), 16), ""),
+    (patch(copy(BIG - 15, 32), BIG), "outside the old file"),
+    (patch(copy(0, BIG), BIG, old_size=BIG), ""), (patch(copy(0xFFFFFFF0, 32), 32), ""),
+    (patch(copy(0, 0xFFFFFFFF), 32), ""), (patch(copy(BIG, BIG), BIG), ""),
+    (patch(copy(len(OLD) - 16, 64), 64, old_size=BIG), "")]
+PATCHES = ({"C/aircraft.cfg": SIMPLE, MDL: OLD, "/work/old.bin": OLD, "/work/new.bin": NEW,
+            "/work/empty.bin": b"", "/work/p.bdiff": PATCH_XX}, [
+    C("BINPATCH_MAKE old.bin new.bin x.bdiff", OK, after={"/work/x.bdiff": PATCH_XX}),
+    C("BINPATCH_MAKE no.bin new.bin x.bdiff", b"ERROR1\n", why="no.bin: cannot be opened"),
+    C("BINPATCH_MAKE old.bin gone.bin x.bdiff", E, why="gone.bin: cannot be opened"),
+    C("BINPATCH_MAKE old.bin OLD.BIN x.bdiff", E, why="three different files"),
+    C("BINPATCH_MAKE old.bin new.bin ./old.bin", E),
+    C("BINPATCH_MAKE empty.bin new.bin e.bdiff", E, why="empty old file"),
+    C("BINPATCH_APPLY C M.MDL C:\\work\\p.bdiff", OK, after={MDL: NEW}),
+    C(APPLY, E, {MDL: NEW}, why="not the file this patch was made for"),
+    C("BINPATCH_APPLY_TO_FSX SimObjects\\Airplanes\\C\\m.mdl p.bdiff", OK,
+      {"/work/p.bdiff": PATCH_XX[:32].upper() + PATCH_XX[32:]}, {MDL: NEW}),
+    C(APPLY, E, {MDL: read_only(OLD)}, why="m.mdl: the file is read-only"),
+    C("BINPATCH_APPLY C m.mdl no.bdiff", E, why="no.bdiff: the patch cannot be"),
+    C("BINPATCH_APPLY C gauge.bin p.bdiff", E, why="gauge.bin: cannot be opened"),
+    C("BINPATCH_APPLY B737 m.mdl p.bdiff", E, why='"B737" not found'),
+] + [C(APPLY, E, {"/work/p.bdiff": data}, why=why) for data, why in BAD])
+
+
 class CommandTest(PrefixTest):
-    TABLES = (COMMAND_LINE, SIMULATOR, FSX_CFG, FOLDERS, LISTING, READING, CHANGING)
+    TABLES = (COMMAND_LINE, SIMULATOR, FOLDERS, LISTING, READING, CHANGING, INSTALLING,
+              TEXTURES, REMOVING, SANITIZING, PATCHES)
 
     def test_banner_help_and_quiet_failures(self):
         # The program's own name, as started, in UTF-8: every length of encoding and its ends.

@@ -8,8 +8,7 @@ import unittest
 
 from harness import CFG, E, OK, UNDER_WINE, Case as C, PrefixTest, as_files, crlf, read, \
     user_reg, write
-from test_commands import SIMPLE
-from test_patch import NEW, OLD, PATCH_XX, copy, literal, patch
+from test_commands import NEW, OLD, PATCH_XX, SIMPLE, copy, literal, patch
 
 # Where the builds must differ: Wine cannot remove a host link by itself, so the Windows program
 # there leaves a linked texture folder in place and refuses (ERROR) to replace a planted
@@ -56,6 +55,25 @@ AT_THE_BUFFER = ({KEY: CFG_X, KEY.replace("/a", "d/a"): CFG_X, "C/aircraft.cfg":
     "INSTALL_VARIANT %s f.cfg /SOURCEFILE_IN_AIRCRAFT_FOLDER", "BINPATCH_APPLY %s a x")] + [
     C("BINPATCH_APPLY C %s C:\\work\\p" % (TARGET + "q" * 183).replace("/", "\\"), E,
       {"C/" + TARGET + "q" * 183: b"old"})])
+
+# A line of 1 MB, in aircraft.cfg and in a source; 100,000 variants (400,000 lines).
+V = b"v" * (1 << 20)
+LONG_LINE = crlf("[fltsim.0]", "title=L", "texture=l", "d=") + V + crlf(
+    "", "", "[fltsim.1]", "title=S", "texture=s", "", "[G]", "k=X", "// ") + V
+VARIANT = b"[fltsim.%d]\r\ntitle=P%d\r\ntexture=t%d\r\n\r\n"
+MANY = b"".join(VARIANT % (i, i, i) for i in range(100000))
+HUGE = ({"/work/r.cfg": crlf("[fltsim.0]", "title=T", "l=") + V}, [
+    C("READ_VARIANT_PARAMETER_BY_TITLE C172 L d", V + b"\n", LONG_LINE),
+    C("CHANGE_GLOBAL_PARAMETER C172 G k Y", OK, LONG_LINE, LONG_LINE.replace(b"k=X", b"k=Y")),
+    C("REMOVE_VARIANT_BY_TITLE C172 L", OK, LONG_LINE, crlf(
+        "//[fltsim.0]", "//title=L", "//texture=l", "//d=") + V + crlf(
+        "", "//", "[fltsim.0]", "title=S", "texture=s", "", "[G]", "k=X", "// ") + V),
+    C("INSTALL_VARIANT C172 C:\\work\\r.cfg", b"NOERROR-1\n", LONG_LINE,
+      LONG_LINE + crlf("", "", "[fltsim.2]", "title=T", "l=") + V),
+    C("DUMP_ALL_TITLE C172", b"".join(b"P%d\n" % i for i in range(100000)), MANY),
+    C("VERIFY_TITLE C172 p99999", OK, MANY),
+    C("REMOVE_VARIANT_BY_TITLE C172 P0 /REMOVAL_DESTRUCTIVE", OK, MANY,
+      b"".join(VARIANT % (i - 1, i, i) for i in range(1, 100000))[:-4])])
 
 UTF16, BOM = "\ufeff[fltsim.0]\r\ntitle=A\r\ntexture=a\r\n".encode("utf-16-le"), b"\xef\xbb\xbf"
 ENCODINGS = ({R + "fltsim.cfg": crlf("[fltsim.5]", "title=R", "texture=Red")}, [
@@ -121,7 +139,7 @@ LINKS = ({CFG: LINKED, "/r/fltsim.cfg": crlf("[fltsim.0]", "title=N", "texture=N
 
 
 class HostileTest(PrefixTest):
-    TABLES = (SECTIONS, AT_THE_BUFFER, ENCODINGS, INSTALLS, LINKS)
+    TABLES = (SECTIONS, AT_THE_BUFFER, HUGE, ENCODINGS, INSTALLS, LINKS)
 
     def test_a_link_to_another_file_system_stays_a_link(self):
         real = "/dev/shm/fuselox-%d.cfg" % os.getpid()

@@ -1,12 +1,8 @@
-"""Crash and full-disk safety of every editing command, by fault injection.
-
-Each command runs once unharmed to learn the new version of the files it changes. Then at every
-system call it makes that can change a file, in turn:
-- kill: strace kills the program there. The files must be wholly old or wholly new, and a new
-  run on the old files, with whatever the killed run left, must give the unharmed result.
-- error: strace makes the call fail (ENOSPC, EIO). The command must succeed as unharmed, or
-  print its error line, exit 0 and leave the old files; no working file may remain.
-"""
+"""Crash and full-disk safety of every editing command: at every system call it makes that can
+change a file, strace kills it (the files must then be wholly old or new, and a new run on the old
+files, with what the killed run left, must give the unharmed result), or makes the call fail
+(ENOSPC, EIO: the command succeeds as unharmed, or prints its error line, exits 0 and leaves the
+old files). No working file may remain."""
 
 import os
 import re

@@ -12,15 +12,10 @@ wine_prefix_ensure() {
   export FUSELOX_WINE_PREFIX WINEPREFIX=$FUSELOX_WINE_PREFIX
   # Stops only this prefix's wineserver, then removes the prefix.
   trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
-  local log
-  log=$(mktemp)
-  if ! wineboot -i >"$log" 2>&1 || ! wineserver -w; then
-    cat "$log" >&2
-    rm -f "$log"
-    echo "could not create a Wine prefix in $WINEPREFIX" >&2
+  if ! wineboot -i >/dev/null 2>&1 || ! wineserver -w; then
+    echo "could not create a Wine prefix in $WINEPREFIX (wineboot -i)" >&2
     return 1
   fi
-  rm -f "$log"
   # One wineserver for the whole run, so that no test pays for starting it.
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
