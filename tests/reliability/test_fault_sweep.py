@@ -71,8 +71,8 @@ class Sweep:
         # Buffered output may be written again by the next flush: success is then the truth.
         elif not (rc == 1 and state == self.new and (out == self.out or argument[:2] == "1<") or
                   rc == 0 and state == self.old and re.match(br"ERROR1?\n\Z", out)):
-            problems.append("gave %r %d, the files %s" % (
-                out, rc, {self.old: "old", self.new: "new"}.get(state, "mixed")))
+            problems.append("gave %r %d, the files %s" % (out, rc, "old" if state == self.old else
+                                                          "new" if state == self.new else "mixed"))
         self.failures += ["%s #%d %s (%s): %s" % (call, n, fault, argument[:100], problem)
                           for problem in problems + [working_files(p.root)] if problem]
         shutil.rmtree(p.root)
