@@ -53,16 +53,15 @@ def run_captured(command, cwd=None, env=None, timeout=120):
 
 
 def import_user_reg(data):
-    """Wine's registry gets the two values of a test's user.reg: the shell reads "User Shell
-    Folders", the POSIX build "Shell Folders"; no AppData is a folder that does not exist."""
+    """Wine's registry gets the two values of a test's user.reg; the shell reads AppData from "User
+    Shell Folders", and no AppData there is a folder that does not exist."""
     if _real.get("reg") == data:
         return
     path, app_data = (v and '"%s"' % v.replace("\\", "\\\\") for v in _real[data])
     lines = ["Windows Registry Editor Version 5.00", "[-HKEY_CURRENT_USER\\%s]" % FS_KEY,
              "[HKEY_CURRENT_USER\\%s]" % FS_KEY, path and '"AppPath"=' + path or "",
              "[HKEY_CURRENT_USER\\%s]" % SHELL_KEY.replace("Shell", "User Shell"),
-             '"AppData"=' + (app_data or '"C:\\\\fuselox-none"'),
-             "[HKEY_CURRENT_USER\\%s]" % SHELL_KEY, '"AppData"=' + (app_data or "-"), ""]
+             '"AppData"=' + (app_data or '"C:\\\\fuselox-none"'), ""]
     with tempfile.NamedTemporaryFile(suffix=".reg") as f:
         f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
         f.flush()
