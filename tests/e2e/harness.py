@@ -1,329 +1,80 @@
-"""End-to-end harness: throw-away Wine-style prefixes and a runner for the
-built program.
+"""End-to-end harness: the program (FUSELOX_RUN split on blanks, else FUSELOX_BIN) run in a
+Wine-style prefix per test, and tables of cases. A throw-away prefix holds user.reg, dosdevices/
+c: -> ../drive_c, drive_c/FSX/SimObjects/{Airplanes,Rotorcraft}, drive_c/work (the working
+folder) and the pilot's fsx.cfg. With FUSELOX_WINE_PREFIX naming a real Wine prefix (as the
+Windows build needs), drive_c is that prefix's, emptied of what earlier tests left, and the
+user.reg of a test goes into Wine's registry by "wine reg import"."""
 
-The program is run through the command in FUSELOX_RUN (split on blanks),
-else the path given as the first argument of run_all.sh (exported as
-FUSELOX_BIN). Every test gets its own prefix in a temporary folder:
-
-    <prefix>/user.reg                      AppPath and the AppData shell folder
-    <prefix>/dosdevices/c: -> ../drive_c
-    <prefix>/drive_c/FSX/                  the simulator folder
-    <prefix>/drive_c/users/pilot/AppData/Roaming/Microsoft/FSX/fsx.cfg
-
-With FUSELOX_WINE_PREFIX naming a real Wine prefix (made by wineboot), every
-test shares that prefix instead, as the Windows build needs: the test's own
-folders are made afresh under its drive_c (what the previous test left there
-is removed), and the user.reg a test writes into its own folder is carried
-into the prefix's registry through "wine reg import" before each run. Tests
-stay the same in both modes.
-"""
-
+import copy
 import os
 import re
 import shlex
 import shutil
+import stat
 import subprocess
 import tempfile
 import unittest
+from collections import namedtuple
 
-SIM = "C:\\FSX\\"
-AIRPLANES = "C:\\FSX\\SIMOBJECTS\\AIRPLANES"  # as fsx.cfg's upper-cased value gives it
-DEFAULT_FSX_CFG = (
-    b"[Main]\r\n"
-    b"User Objects=Airplane, Helicopter\r\n"
-    b"SimObjectPaths.0=SimObjects\\Airplanes\r\n"
-    b"SimObjectPaths.1=SimObjects\\Rotorcraft\r\n"
-    b"\r\n"
-    b"[Display]\r\n"
-    b"UPPER_FRAMERATE_LIMIT=30\r\n"
-)
-
-
-def reg_escape(text):
-    return text.replace("\\", "\\\\").replace('"', '\\"')
-
-
-def user_reg(app_path, app_data="C:\\users\\pilot\\AppData\\Roaming"):
-    lines = ["WINE REGISTRY Version 2", ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000", ""]
-    if app_path is not None:
-        lines += [
-            "[Software\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\10.0] 1796591198",
-            "#time=1dd85c5aeec07c4",
-            '"AppPath"="%s"' % reg_escape(app_path),
-            "",
-        ]
-    if app_data is not None:
-        lines += [
-            "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] 1796591198",
-            '"AppData"="%s"' % reg_escape(app_data),
-            '"Cache"="C:\\\\users\\\\pilot\\\\AppData\\\\Local\\\\Microsoft\\\\Windows\\\\INetCache"',
-            "",
-        ]
-    return ("\n".join(lines) + "\n").encode("latin-1")
-
-
-def runner():
-    command = os.environ.get("FUSELOX_RUN")
-    if command:
-        return shlex.split(command)
-    return [os.environ["FUSELOX_BIN"]]
-
-
-WINE_PREFIX = os.environ.get("FUSELOX_WINE_PREFIX") or None
-HARNESS_APP_DATA = "C:\\users\\pilot\\AppData\\Roaming"
+SIM, CFG = "C:\\FSX\\", "C172/aircraft.cfg"
+AIRPLANES = b"C:\\FSX\\SIMOBJECTS\\AIRPLANES\\"  # as the upper-cased fsx.cfg value gives it
+DEFAULT_FSX_CFG = (b"[Main]\r\nSimObjectPaths.0=SimObjects\\Airplanes\r\n"
+                   b"SimObjectPaths.1=SimObjects\\Rotorcraft\r\n")
+APP_DATA = "C:\\users\\pilot\\AppData\\Roaming"
+SETTINGS = "/users/pilot/AppData/Roaming/Microsoft/FSX"
 FS_KEY = "Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0"
-SHELL_FOLDERS_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
-USER_SHELL_FOLDERS_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"
-# What wineboot puts in drive_c; everything else there belongs to a test.
+SHELL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
 WINE_DRIVE_C = {"windows", "users", "program files", "program files (x86)", "programdata"}
+DIR = "<folder>"  # in a table's files, an empty folder; "-> KEY" is a link to KEY
+E, OK = b"ERROR\n", b"NOERROR\n"
+COMMAND = shlex.split(os.environ.get("FUSELOX_RUN", "")) or [os.environ.get("FUSELOX_BIN", "")]
+UNDER_WINE = os.path.basename(COMMAND[0]).startswith("wine")
+WINE_PREFIX = os.environ.get("FUSELOX_WINE_PREFIX") or None
+_real = {}  # the user.reg the real prefix's registry holds, the values user_reg() was given
 
 
-class RealPrefix:
-    """The real Wine prefix shared by every test of a run (FUSELOX_WINE_PREFIX)."""
-
-    def __init__(self, root):
-        self.root = root
-        self.drive_c = os.path.join(root, "drive_c")
-        self.applied_user_reg = None
-        self._profile = None
-
-    def env(self):
-        return dict(os.environ, WINEPREFIX=self.root, WINEDEBUG="-all")
-
-    def wine(self, *args):
-        out, rc, err = run_captured(["wine"] + list(args), env=self.env())
-        if rc != 0:
-            raise RuntimeError("wine %r failed: %r" % (args, out + err))
-        return out
-
-    def profile(self):
-        """The user's profile folder, C:\\users\\<name> (Wine names it after the login)."""
-        if self._profile is None:
-            self._profile = self.wine("cmd", "/c", "echo %USERPROFILE%").decode().strip()
-        return self._profile
-
-    def app_data(self):
-        return self.profile() + "\\AppData\\Roaming"
-
-    def clean(self):
-        """Removes what earlier tests left in drive_c."""
-        for name in os.listdir(self.drive_c):
-            if name.lower() not in WINE_DRIVE_C:
-                remove_tree(os.path.join(self.drive_c, name))
-        users = os.path.join(self.drive_c, "users")
-        user = self.profile().split("\\")[-1]
-        for name in os.listdir(users):
-            if name.lower() not in ("public", user.lower()):
-                remove_tree(os.path.join(users, name))
-        remove_tree(os.path.join(users, user, "AppData", "Roaming", "Microsoft", "FSX"))
-
-    def apply_user_reg(self, data, flush):
-        """Makes the registry hold what a test's user.reg says about the two
-        values the program reads. Skipped when nothing changed since the last
-        test, so that most tests cost no registry write at all."""
-        if data == self.applied_user_reg:
-            return
-        keys = parse_user_reg(data)
-        lines = ["Windows Registry Editor Version 5.00", "",
-                 "[-HKEY_CURRENT_USER\\%s]" % FS_KEY, ""]
-        fs_values = keys.get(FS_KEY.lower())
-        if fs_values is not None:
-            lines.append("[HKEY_CURRENT_USER\\%s]" % FS_KEY)
-            lines += ['"%s"=%s' % (reg_escape(name), form) for name, form in fs_values.values()]
-            lines.append("")
-        # The shell reads "User Shell Folders" and the POSIX build reads
-        # "Shell Folders": both get the same text. The harness's own profile
-        # name stands for the prefix's real one. A missing value becomes a
-        # folder that does not exist, which the shell fails on as well.
-        app_data = string_value(keys.get(SHELL_FOLDERS_KEY.lower(), {}), "appdata")
-        if app_data is not None and app_data.lower().startswith("c:\\users\\pilot"):
-            app_data = self.profile() + app_data[len("c:\\users\\pilot"):]
-        shell = app_data if app_data is not None else "C:\\fuselox-no-app-data"
-        lines += ["[HKEY_CURRENT_USER\\%s]" % USER_SHELL_FOLDERS_KEY,
-                  '"AppData"=' + hex_string(shell, 2), "",
-                  "[HKEY_CURRENT_USER\\%s]" % SHELL_FOLDERS_KEY,
-                  '"AppData"=' + (hex_string(app_data, 1) if app_data is not None else "-"), ""]
-        fd, path = tempfile.mkstemp(suffix=".reg", prefix="fuselox-")
-        with os.fdopen(fd, "wb") as f:
-            f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
-        try:
-            self.wine("reg", "import", "Z:" + path.replace("/", "\\"))
-        finally:
-            os.remove(path)
-        if flush:
-            # Wine keeps the registry in wineserver and writes user.reg when
-            # it stops; a program reading user.reg itself needs that done.
-            for option in ("-k", "-w"):
-                subprocess.run(["wineserver", option], env=self.env(), timeout=120,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.applied_user_reg = data
-
-
-_real_prefix = None
-
-
-def real_prefix():
-    global _real_prefix
-    if _real_prefix is None:
-        _real_prefix = RealPrefix(WINE_PREFIX)
-    return _real_prefix
-
-
-def remove_tree(path):
-    if os.path.islink(path) or os.path.isfile(path):
-        os.remove(path)
-    elif os.path.isdir(path):
-        def writable(func, name, _):
-            os.chmod(name, 0o700)
-            func(name)
-        shutil.rmtree(path, onerror=writable)
-
-
-def unescape_reg_string(text, start):
-    """The UTF-16 text of the quoted string at text[start] in Wine's user.reg
-    escapes, and the index after its closing quote (None when unclosed)."""
-    out = []
-    i = start + 1
-    while i < len(text):
-        c = text[i]
-        if c == '"':
-            return "".join(out), i + 1
-        if c == "\\" and i + 1 < len(text):
-            e = text[i + 1]
-            i += 2
-            if e == "x":
-                digits = re.match(r"[0-9a-fA-F]{1,4}", text[i:])
-                out.append(chr(int(digits.group(0), 16)) if digits else "\0")
-                i += len(digits.group(0)) if digits else 0
-            else:
-                out.append({"n": "\n", "r": "\r", "t": "\t", "0": "\0"}.get(e, e))
-            continue
-        out.append(c)
-        i += 1
-    return "".join(out), None
-
-
-def hex_string(text, reg_type):
-    data = (text + "\0").encode("utf-16-le", "surrogatepass")
-    return "hex(%d):%s" % (reg_type, ",".join("%02x" % b for b in data))
-
-
-def parse_user_reg(data):
-    """Keys of a user.reg (lower-cased path -> {lower-cased name: (name, .reg form)})."""
-    # UTF-8, where a byte that is not part of a valid sequence stands for itself.
-    text = "".join(chr(ord(c) - 0xDC00) if 0xDC80 <= ord(c) <= 0xDCFF else c
-                   for c in data.decode("utf-8", "surrogateescape")).replace("\r\n", "\n")
-    text = re.sub(r"\\\n\s*", "", text)  # continuation lines of hex values
-    keys = {}
-    values = None
-    for line in text.split("\n"):
-        if line.startswith("["):
-            close = line.rfind("]")
-            path = line[1:close].replace("\\\\", "\\") if close > 0 else ""
-            values = keys.setdefault(path.lower(), {})
-            continue
-        if values is None or not line.startswith('"'):
-            continue
-        name, end = unescape_reg_string(line, 0)
-        if end is None or line[end:end + 1] != "=":
-            continue
-        rest = line[end + 1:]
-        if rest.startswith('"') or rest.startswith('str(2):"'):
-            string, _ = unescape_reg_string(rest, rest.index('"'))
-            form = hex_string(string, 1 if rest.startswith('"') else 2)
-        else:
-            form = rest  # dword:, hex: and hex(N): read the same in a .reg file
-        values[name.lower()] = (name, form)
-    return keys
-
-
-def string_value(values, name):
-    """The text of a REG_SZ or REG_EXPAND_SZ in parse_user_reg's form, or None."""
-    entry = values.get(name)
-    if entry is None or not entry[1].startswith(("hex(1):", "hex(2):")):
-        return None
-    data = bytes(int(b, 16) for b in entry[1].split(":", 1)[1].split(",") if b)
-    return data.decode("utf-16-le", "surrogatepass").split("\0")[0]
+def user_reg(app_path, app_data=APP_DATA):
+    """Wine's user.reg text holding the two values, kept for the real prefix's registry."""
+    text = "WINE REGISTRY Version 2\n\n"
+    for key, name, value in ((FS_KEY, "AppPath", app_path), (SHELL_KEY, "AppData", app_data)):
+        if value is not None:
+            text += '[%s] 1\n"%s"="%s"\n\n' % (key, name, value)
+    data = re.sub(r"[^\x00-\xff]", lambda m: "\\x%x" % ord(m.group()), text.replace("\\", "\\\\"))
+    _real[data.encode("latin-1")] = (app_path, app_data)
+    return data.encode("latin-1")
 
 
 def run_captured(command, cwd=None, env=None, timeout=120):
-    """Runs a command; its stdout, exit code and stderr. Output goes through
-    files, not pipes: a wineserver that the run starts outlives it and would
-    hold a pipe open until it exits."""
+    """stdout, exit code, stderr: through files, as a wineserver it starts would hold a pipe."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         code = subprocess.run(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=out,
                               stderr=err, timeout=timeout).returncode
-        out.seek(0)
-        err.seek(0)
-        return out.read(), code, err.read()
+        return out.seek(0) or out.read(), code, err.seek(0) or err.read()
 
 
-def runs_under_wine():
-    return os.path.basename(runner()[0]).startswith("wine")
+def import_user_reg(data):
+    """Wine's registry gets the two values of a test's user.reg; the shell reads AppData from "User
+    Shell Folders", and no AppData there is a folder that does not exist."""
+    if _real.get("reg") == data:
+        return
+    path, app_data = (v and '"%s"' % v.replace("\\", "\\\\") for v in _real[data])
+    lines = ["Windows Registry Editor Version 5.00", "[-HKEY_CURRENT_USER\\%s]" % FS_KEY,
+             "[HKEY_CURRENT_USER\\%s]" % FS_KEY, path and '"AppPath"=' + path or "",
+             "[HKEY_CURRENT_USER\\%s]" % SHELL_KEY.replace("Shell", "User Shell"),
+             '"AppData"=' + (app_data or '"C:\\\\fuselox-none"'), ""]
+    with tempfile.NamedTemporaryFile(suffix=".reg") as f:
+        f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
+        f.flush()
+        out, rc, err = run_captured(["wine", "reg", "import", "Z:" + f.name.replace("/", "\\")],
+                                    env=dict(os.environ, WINEPREFIX=WINE_PREFIX))
+    assert rc == 0, "wine reg import failed: %r" % (out + err)
+    _real["reg"] = data
 
 
-class Prefix:
-    """A Wine-style prefix with one simulator in it."""
-
-    def __init__(self, root, app_path=SIM, fsx_cfg=DEFAULT_FSX_CFG):
-        self.root = root
-        if WINE_PREFIX:
-            # root holds only the test's user.reg and is the working folder.
-            self.real = real_prefix()
-            self.drive_c = self.real.drive_c
-            os.makedirs(root)
-            self.real.clean()
-        else:
-            self.real = None
-            self.drive_c = os.path.join(root, "drive_c")
-            os.makedirs(os.path.join(root, "dosdevices"))
-            os.makedirs(self.drive_c)
-            os.symlink("../drive_c", os.path.join(root, "dosdevices", "c:"))
-        self.write_user_reg(app_path)
-        self.sim = self.host("C:\\FSX")
-        os.makedirs(os.path.join(self.sim, "SimObjects", "Airplanes"))
-        os.makedirs(os.path.join(self.sim, "SimObjects", "Rotorcraft"))
-        if fsx_cfg is not None:
-            self.write_fsx_cfg(fsx_cfg)
-
-    def write_user_reg(self, app_path, app_data=HARNESS_APP_DATA):
-        with open(os.path.join(self.root, "user.reg"), "wb") as f:
-            f.write(user_reg(app_path, app_data))
-
-    def fsx_cfg_path(self):
-        app_data = self.real.app_data() if self.real else HARNESS_APP_DATA
-        return self.host(app_data + "\\Microsoft\\FSX\\fsx.cfg")
-
-    def write_fsx_cfg(self, data):
-        path = self.fsx_cfg_path()
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
-
-    def host(self, windows_path):
-        """The host path of a C: path (components as written)."""
-        assert windows_path[:2].upper() == "C:"
-        parts = [p for p in windows_path[2:].replace("\\", "/").split("/") if p]
-        return os.path.join(self.drive_c, *parts)
-
-    def aircraft(self, name, cfg_bytes, where="Airplanes"):
-        folder = os.path.join(self.sim, "SimObjects", where, name)
-        os.makedirs(folder, exist_ok=True)
-        write(os.path.join(folder, "aircraft.cfg"), cfg_bytes)
-        return folder
-
-    def run(self, *args, cwd=None, env=None, timeout=120, wrapper=()):
-        """Runs the program (after `wrapper`, a command such as strace) with args."""
-        full_env = dict(os.environ, WINEPREFIX=self.root, WINEDEBUG="-all")
-        if self.real:
-            with open(os.path.join(self.root, "user.reg"), "rb") as f:
-                self.real.apply_user_reg(f.read(), flush=not runs_under_wine())
-            full_env["WINEPREFIX"] = self.real.root
-        full_env.pop("FUSELOX_VERBOSE", None)
-        if env:
-            full_env.update(env)
-        return run_captured(list(wrapper) + runner() + list(args), cwd=cwd or self.root,
-                            env=full_env, timeout=timeout)
+def split(command_line):
+    """Arguments as a batch file gives them: blank-separated, "double quotes" around blanks."""
+    return [a if q is None else q for q, a in (m.groups() for m in re.finditer(
+        r'"([^"]*)"|(\S+)', command_line))]
 
 
 def write(path, data):
@@ -338,26 +89,126 @@ def read(path):
 
 
 def crlf(*lines, final_line_end=False):
-    """aircraft.cfg text as this program writes it."""
-    text = "\r\n".join(lines) + ("\r\n" if final_line_end else "")
-    return text.encode("latin-1")
+    """aircraft.cfg text as the program writes it."""
+    return ("\r\n".join(lines) + ("\r\n" if final_line_end else "")).encode("latin-1")
+
+
+def as_files(files):  # a case's files, or C172's aircraft.cfg alone
+    return dict(files) if isinstance(files, (dict, tuple)) else {CFG: files}
+
+
+class Prefix:
+    """A prefix with one simulator in it. Its files are named by keys (see path), "USER.REG" and
+    "FSX.CFG" too."""
+
+    def __init__(self, root, files=()):
+        self.root, self.drive_c = root, os.path.join(WINE_PREFIX or root, "drive_c")
+        os.makedirs(os.path.join(root, "dosdevices"))
+        if not WINE_PREFIX:
+            os.symlink("../drive_c", os.path.join(root, "dosdevices", "c:"))
+        self.reset(files)
+
+    def path(self, key):
+        """A key names a file relative to the Airplanes folder, or to C:\\ after "/"."""
+        rel = key[1:] if key.startswith("/") else "FSX/SimObjects/Airplanes/" + key
+        return os.path.normpath(os.path.join(self.drive_c, rel))
+
+    def clone(self, root):
+        """A copy of this throw-away prefix at `root`, links kept."""
+        shutil.copytree(self.root, root, symlinks=True)
+        other = copy.copy(self)
+        other.root, other.drive_c = root, os.path.join(root, "drive_c")
+        return other
+
+    def reset(self, files=()):
+        """Empties drive_c of what is not Wine's, then lays out the default files and `files`."""
+        for name in os.listdir(self.drive_c) if os.path.isdir(self.drive_c) else ():
+            path = os.path.join(self.drive_c, name)
+            if name.lower() not in WINE_DRIVE_C:
+                shutil.rmtree(path) if os.path.isdir(path) and not os.path.islink(path) else \
+                    os.remove(path)
+        shutil.rmtree(self.path(SETTINGS), True)
+        files = dict({"USER.REG": user_reg(SIM), "FSX.CFG": DEFAULT_FSX_CFG, "/work": DIR,
+                      "../Rotorcraft": DIR, ".": DIR}, **as_files(files))
+        data, files[SETTINGS + "/fsx.cfg"] = files.pop("USER.REG"), files.pop("FSX.CFG")
+        import_user_reg(data) if WINE_PREFIX else write(self.root + "/user.reg", data)
+        for key, data in files.items():
+            path = self.path(key)
+            os.makedirs(path if data == DIR else os.path.dirname(path), exist_ok=True)
+            if isinstance(data, str) and data != DIR:
+                os.symlink(self.path(data[3:]), path)
+            elif callable(data):
+                data(path)
+            elif isinstance(data, bytes):
+                write(path, data)
+
+    def files(self):
+        """Every file, link and empty folder of drive_c that is not Wine's, by key."""
+        found = {}
+        for folder, dirs, names in os.walk(self.drive_c):
+            dirs[:] = [d for d in dirs if folder != self.drive_c or d.lower() not in WINE_DRIVE_C]
+            for name in dirs + names:
+                path = os.path.join(folder, name)
+                key, mode = "/" + os.path.relpath(path, self.drive_c), os.lstat(path).st_mode
+                if stat.S_ISLNK(mode):
+                    found[key] = "-> " + os.readlink(path).replace(self.drive_c, "", 1)
+                elif stat.S_ISREG(mode):
+                    found[key] = read(path)
+                elif not stat.S_ISDIR(mode):
+                    found[key] = "<special>"
+                elif not os.listdir(path):
+                    found[key] = DIR
+        return found
+
+    def run(self, *args, env=None, timeout=120, wrapper=()):
+        full_env = dict(os.environ, WINEPREFIX=WINE_PREFIX or self.root, WINEDEBUG="-all")
+        full_env.pop("FUSELOX_VERBOSE", None)
+        if wrapper:  # LeakSanitizer cannot run under a tracer
+            full_env["ASAN_OPTIONS"] = full_env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
+        return run_captured(list(wrapper) + COMMAND + list(args), cwd=self.path("/work"),
+                            env=dict(full_env, **(env or {})), timeout=timeout)
+
+
+# A case: the command line ("double quotes" around blanks), its stdout, the files before (added to
+# the table's; not a dict: C172's aircraft.cfg), the files changed after (None: gone), words the
+# failure's reason holds, the exit code when not the rule's (0 for stdout starting with ERROR).
+Case = namedtuple("Case", "cmd out files after why code", defaults=((), {}, (), None))
 
 
 class PrefixTest(unittest.TestCase):
-    """A test case with a fresh prefix in self.p."""
+    maxDiff, TABLES = 4000, ()  # TABLES: (files, cases) pairs for test_tables
 
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="fuselox-e2e-")
         self.p = Prefix(os.path.join(self.tmp, "prefix"))
 
     def tearDown(self):
-        shutil.rmtree(self.tmp, ignore_errors=True)
+        shutil.rmtree(self.tmp, True)
 
-    def assertRun(self, args, stdout, code, **kwargs):
-        out, rc, err = self.p.run(*args, **kwargs)
-        self.assertEqual((stdout, code), (out, rc), "args=%r stderr=%r" % (args, err))
-        return out
+    def test_tables(self):
+        for files, cases in self.TABLES:
+            self.table(files, cases)
 
-    def assertNoWorkingFiles(self, folder):
-        for name in ("fuselox.temp", "liverymend.temp"):
-            self.assertFalse(os.path.exists(os.path.join(folder, name)), name)
+    def table(self, files, cases, wrapper=()):
+        """Runs each case on a fresh layout with reasons on: stdout, exit code and every file as
+        the case says; standard error empty on success, else one line naming the reason."""
+        for case in cases:
+            with self.subTest(case.cmd[:200]):
+                self.p.reset(dict(as_files(files), **as_files(case.files)))
+                expected = self.p.files()
+                for key, data in as_files(case.after).items():
+                    key = "/" + os.path.relpath(self.p.path(key), self.p.drive_c)
+                    expected = {k: v for k, v in expected.items()
+                                if not (k + "/").startswith(key + "/")}
+                    expected.update({} if data is None else {key: data})
+                # A folder that gets content is no longer empty.
+                expected = {k: v for k, v in expected.items() if v != DIR or
+                            not any(o.startswith(k + "/") for o in expected)}
+                out, rc, err = self.p.run(*split(case.cmd), env={"FUSELOX_VERBOSE": "1"},
+                                          wrapper=wrapper)
+                code = int(not case.out.startswith(b"ERROR")) if case.code is None else case.code
+                self.assertEqual((case.out, code), (out, rc), err)
+                self.assertEqual(expected, self.p.files())
+                self.assertRegex(err, rb"^\Z" if rc == 1 else rb"^fuselox: [^\n]+\n\Z")
+                for part in [case.why] if isinstance(case.why, str) else case.why:
+                    self.assertIn(part.encode("latin-1"), err)

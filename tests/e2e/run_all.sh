@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Runs every end-to-end test against the program given as $1 (or through
-# the command in FUSELOX_RUN).
+# Runs the end-to-end tests against the program $1 (or the command FUSELOX_RUN).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 export FUSELOX_BIN=${1:-}

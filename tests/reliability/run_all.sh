@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs the reliability tests (fault-injection sweep, parallel runs, limits)
-# against the POSIX program given as $1. Extra arguments go to unittest
-# (for example "-k install" to run some of them).
+# Runs the reliability tests against the POSIX program given as $1; further
+# arguments go to unittest ("-p test_limits.py", "-k install").
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 export FUSELOX_BIN=$1

@@ -1,155 +1,88 @@
-"""The editing commands the reliability tests drive, each with the prefix it
-runs on: an aircraft with several variants and texture folders, a repaint
-with its texture folders, a text to append, and files to patch."""
+"""What the reliability tests share (POSIX build only: strace cannot reach into Wine): runs under
+strace, and the editing commands the fault sweep drives, on a prefix that has all they need."""
 
 import os
 import random
+import sys
+import tempfile
 
-from common import AIRPLANES, crlf, read, run, write
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness import Prefix, crlf, read, split, write  # noqa: E402,F401
 
-CFG = os.path.join(AIRPLANES, "C172", "aircraft.cfg")
-MODEL = os.path.join(AIRPLANES, "C172", "model", "c172.mdl")
-PATCH = os.path.join("drive_c", "Work", "update.bdiff")
-
-# A numbering gap (3 after 1) and trailing line breaks, as users' files have.
-BASE_CFG = crlf(
-    "[fltsim.0]", "title=Alpha", "sim=C172", "texture=a", "atc_id=N1", "",
-    "[fltsim.1]", "title=Bravo // blue", "sim=C172", "texture=b", "atc_id=N2", "",
-    "[fltsim.3]", "title=Charlie", "texture=c", "",
-    "[General]", "atc_type=CESSNA", "atc_model=C172", "",
-    "[WEIGHT_AND_BALANCE]", "max_gross_weight = 2550 // pounds", "",
-    "[contact_points]",
-    *["point.%d=1, -%d.00, 0.00, -3.90, 1600, 0, 0.5, 30, 0.2, 2.5, 0.9, 4, 4, 0, 0, 0" % (i, i)
-      for i in range(400)]) + b"\r\n\r\n"
-
+CFG, MODEL = "C172/aircraft.cfg", "C172/model/c172.mdl"
+# A numbering gap and trailing line ends, as users' files have; long enough for several writes.
+BASE_CFG = crlf("[fltsim.0]", "title=Alpha", "sim=C172", "texture=a", "atc_id=N1", "",
+                "[fltsim.1]", "title=Bravo // blue", "sim=C172", "texture=b", "atc_id=N2", "",
+                "[fltsim.3]", "title=Charlie", "texture=c", "", "[General]", "atc_type=CESSNA",
+                "atc_model=C172", "", "[contact_points]", *["point.%d=1, -%d.00, 0.00, -3.90, "
+                "1600, 0, 0.5, 30, 0.2, 2.5, 0.9, 4, 4, 0, 0, 0" % (i, i) for i in range(400)]
+                ) + b"\r\n\r\n"
 REPAINT = (b"[fltsim.x]\r\ntitle=Sunset\r\nsim=C172\r\ntexture=Sunset\r\natc_id=N42\r\n\r\n"
            b"[fltsim.y]\r\ntitle=Dawn\r\ntexture=Dawn\r\n")
-
-EXTRA_TEXT = b"[Extra]\r\nkey=value\r\n// appended\r\n"
-
-
-def noise(seed, size):
-    rng = random.Random(seed)
-    return bytes(rng.getrandbits(8) for _ in range(size))
+SHIPPED = {"texture.Sunset/sunset.dds": random.Random(2).randbytes(200000),  # several writes
+           "texture.Sunset/thumbnail.jpg": b"sunset", "texture.Dawn/dawn.dds": b"dawn" * 1250}
+OLD, OTHER = random.Random(4).randbytes(600000), random.Random(6).randbytes(300000)
 
 
-def build_aircraft(p):
-    folder = p.aircraft("C172", BASE_CFG)
-    write(os.path.join(folder, "texture.b", "b.dds"), noise(1, 3000))
-    write(os.path.join(folder, "texture.b", "thumbnail.jpg"), b"jpg")
-    return folder
+def strace(*options):
+    """Prefix.run's arguments for a run under strace -f with `options`; a sanitizer build's leak
+    check cannot run under a tracer."""
+    return {"wrapper": ["strace", "-f", "-qq", "-o", os.devnull, *options],
+            "env": {"ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"}}
 
 
-def build_repaint(p):
-    repaint = os.path.join(p.drive_c, "Downloads", "repaint")
-    write(os.path.join(repaint, "fltsim.cfg"), REPAINT)
-    # Big enough that a copy takes several writes.
-    write(os.path.join(repaint, "texture.Sunset", "sunset.dds"), noise(2, 200000))
-    write(os.path.join(repaint, "texture.Sunset", "thumbnail.jpg"), b"sunset")
-    write(os.path.join(repaint, "texture.Dawn", "dawn.dds"), noise(3, 5000))
-    return repaint
+def working_files(root):
+    return [os.path.join(d, n) for d, _, names in os.walk(os.path.join(root, "drive_c"))
+            for n in names if n.endswith(".temp")]
 
 
-def shipped_textures_kept(root):
-    """No texture file is lost: each shipped file is still shipped or has an
-    identical copy in the aircraft folder."""
-    repaint = os.path.join(root, "drive_c", "Downloads", "repaint")
-    aircraft = os.path.join(root, AIRPLANES, "C172")
-    for folder, size_seed in (("texture.Sunset", [("sunset.dds", 2, 200000)]),
-                              ("texture.Dawn", [("dawn.dds", 3, 5000)])):
-        for name, seed, size in size_seed:
-            original = noise(seed, size)
-            shipped = os.path.join(repaint, folder, name)
-            copied = os.path.join(aircraft, folder, name)
-            if os.path.exists(shipped) and read(shipped) == original:
-                continue
-            if os.path.exists(copied) and read(copied) == original:
-                continue
-            return "%s/%s is lost" % (folder, name)
-    return None
+def scratch():
+    """A folder on tmpfs when there is one: a sweep runs thousands of commands, each with an
+    fsync that a disk would make slow."""
+    return tempfile.TemporaryDirectory(prefix="fuselox-rel-", dir="/dev/shm" if os.access(
+        "/dev/shm", os.W_OK) else None)
 
 
-def build_patch_target(p):
-    folder = build_aircraft(p)
-    old = noise(4, 600000)
-    # Several pieces changed and the file grown past one write buffer.
-    new = old[:1000] + b"changed" + old[1000:300000] + noise(5, 40000) + old[300000:] * 4
-    write(os.path.join(folder, "model", "c172.mdl"), old)
-    work = os.path.join(p.drive_c, "Work")
-    write(os.path.join(work, "old.mdl"), old)
-    write(os.path.join(work, "new.mdl"), new)
-    out, rc, err = run(p.root, ["BINPATCH_MAKE", "C:\\Work\\old.mdl", "C:\\Work\\new.mdl",
-                                "C:\\Work\\update.bdiff"])
-    assert (out, rc) == (b"NOERROR\n", 1), (out, rc, err)
+def prefix(root):
+    """A prefix with what every scenario needs, a patch made for its model among it."""
+    p = Prefix(root, {CFG: BASE_CFG, "C172/texture.b/b.dds": OTHER[:3000], MODEL: OLD,
+                      "C172/texture.b/thumbnail.jpg": b"jpg", "/R/fltsim.cfg": REPAINT,
+                      "/R/extra.txt": b"[Extra]\r\nkey=value\r\n", "/W/old.mdl": OLD,
+                      "/W/old.bin": OTHER, "/W/update.bdiff": b"an earlier patch\r\n" * 50,
+                      # Several pieces changed and the file grown past one write buffer.
+                      "/W/new.mdl": OLD[:1000] + b"x" + OLD[1000:300000] + OTHER[:40000] +
+                      OLD[300000:] * 4, "/W/new.bin": OTHER[:5000] + OLD[:3000] + OTHER[:90000],
+                      **{"/R/" + k: v for k, v in SHIPPED.items()}})
+    made = p.run("BINPATCH_MAKE", "C:\\W\\old.mdl", "C:\\W\\new.mdl", "C:\\W\\u.bdiff")
+    assert made[:2] == (b"NOERROR\n", 1), made
+    return p
 
 
-def build_patch_inputs(p):
-    build_aircraft(p)
-    work = os.path.join(p.drive_c, "Work")
-    old = noise(6, 300000)
-    write(os.path.join(work, "old.bin"), old)
-    write(os.path.join(work, "new.bin"), old[:5000] + noise(7, 3000) + old[5000:] + old[:90000])
-    write(os.path.join(work, "update.bdiff"), b"an earlier patch that must survive\r\n" * 50)
+def textures_kept(p):
+    """No shipped texture is lost: each is still shipped or copied whole."""
+    for name, data in SHIPPED.items():
+        copies = [p.path(folder + name) for folder in ("/R/", "C172/")]
+        if not any(os.path.exists(f) and read(f) == data for f in copies):
+            return name + " is lost"
 
 
-class Scenario:
-    def __init__(self, name, args, build, watched=(CFG,), invariant=None):
-        self.name = name
-        self.args = args
-        self.build = build
-        self.watched = watched
-        self.invariant = invariant
-
-
-def aircraft_only(p):
-    build_aircraft(p)
-
-
-def aircraft_and_repaint(p):
-    build_aircraft(p)
-    build_repaint(p)
-
-
-def aircraft_and_text(p):
-    build_aircraft(p)
-    write(os.path.join(p.drive_c, "Downloads", "extra.txt"), EXTRA_TEXT)
-
-
-REPAINT_CFG = "C:\\Downloads\\repaint\\fltsim.cfg"
-AIRCRAFT_PATH = "C:\\FSX\\SimObjects\\Airplanes\\C172"
-
+# Command lines; the files each changes when not aircraft.cfg, and a check of others.
 SCENARIOS = [
-    Scenario("change_global", ["CHANGE_GLOBAL_PARAMETER", "C172", "General", "atc_model", "C172SP"],
-             aircraft_only),
-    Scenario("change_by_title", ["CHANGE_VARIANT_PARAMETER_BY_TITLE", "C172", "Bravo // blue",
-                                 "visual_damage", "1", "/ADD_MISSING_PARAMETER"], aircraft_only),
-    Scenario("change_by_texture", ["CHANGE_VARIANT_PARAMETER_BY_TEXTURE", "C172", "c", "sim",
-                                   "C172SP", "/ADD_MISSING_PARAMETER"], aircraft_only),
-    Scenario("install_copy_textures", ["INSTALL_VARIANT", "C172", REPAINT_CFG,
-                                       "/COPY_TEXTURE_FOLDERS"], aircraft_and_repaint),
-    Scenario("install_copy_delete_textures",
-             ["INSTALL_VARIANT", "C172", REPAINT_CFG, "/COPY_TEXTURE_FOLDERS",
-              "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL"], aircraft_and_repaint,
-             invariant=shipped_textures_kept),
-    Scenario("install_by_path", ["INSTALL_VARIANT_BY_PATH", AIRCRAFT_PATH, REPAINT_CFG],
-             aircraft_and_repaint),
-    Scenario("remove_by_title", ["REMOVE_VARIANT_BY_TITLE", "C172", "Bravo // blue"],
-             aircraft_only),
-    Scenario("remove_by_title_destructive",
-             ["REMOVE_VARIANT_BY_TITLE", "C172", "Bravo // blue", "/REMOVAL_DESTRUCTIVE",
-              "/REMOVAL_DELETETEXTUREFOLDER"], aircraft_only),
-    Scenario("remove_by_texture", ["REMOVE_VARIANT_BY_TEXTURE", "C172", "a"], aircraft_only),
-    Scenario("remove_by_texture_destructive",
-             ["REMOVE_VARIANT_BY_TEXTURE", "C172", "b", "/REMOVAL_DESTRUCTIVE"], aircraft_only),
-    Scenario("sanitize", ["SANITIZE_VARIANTS", "C172"], aircraft_only),
-    Scenario("append_text", ["APPEND_TEXT", "C172", "C:\\Downloads\\extra.txt"],
-             aircraft_and_text),
-    Scenario("binpatch_apply", ["BINPATCH_APPLY", "C172", "model\\c172.mdl",
-                                "C:\\Work\\update.bdiff"], build_patch_target, watched=(MODEL,)),
-    Scenario("binpatch_apply_to_fsx",
-             ["BINPATCH_APPLY_TO_FSX", "SimObjects\\Airplanes\\C172\\model\\c172.mdl",
-              "C:\\Work\\update.bdiff"], build_patch_target, watched=(MODEL,)),
-    Scenario("binpatch_make_over_existing",
-             ["BINPATCH_MAKE", "C:\\Work\\old.bin", "C:\\Work\\new.bin", "C:\\Work\\update.bdiff"],
-             build_patch_inputs, watched=(PATCH,)),
+    "CHANGE_GLOBAL_PARAMETER C172 General atc_model C172SP",
+    'CHANGE_VARIANT_PARAMETER_BY_TITLE C172 "Bravo // blue" damage 1 /ADD_MISSING_PARAMETER',
+    "CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 c sim C172SP /ADD_MISSING_PARAMETER",
+    "INSTALL_VARIANT C172 C:\\R\\fltsim.cfg /COPY_TEXTURE_FOLDERS",
+    ("INSTALL_VARIANT C172 C:\\R\\fltsim.cfg /COPY_TEXTURE_FOLDERS "
+     "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL", (CFG,), textures_kept),
+    "INSTALL_VARIANT_BY_PATH C:\\FSX\\SimObjects\\Airplanes\\C172 C:\\R\\fltsim.cfg",
+    'REMOVE_VARIANT_BY_TITLE C172 "Bravo // blue"',
+    'REMOVE_VARIANT_BY_TITLE C172 "Bravo // blue" /REMOVAL_DESTRUCTIVE '
+    "/REMOVAL_DELETETEXTUREFOLDER",
+    "REMOVE_VARIANT_BY_TEXTURE C172 a", "REMOVE_VARIANT_BY_TEXTURE C172 b /REMOVAL_DESTRUCTIVE",
+    "SANITIZE_VARIANTS C172", "APPEND_TEXT C172 C:\\R\\extra.txt",
+    ("BINPATCH_APPLY C172 model\\c172.mdl C:\\W\\u.bdiff", (MODEL,)),
+    ("BINPATCH_APPLY_TO_FSX SimObjects\\Airplanes\\C172\\model\\c172.mdl C:\\W\\u.bdiff",
+     (MODEL,)),
+    ("BINPATCH_MAKE C:\\W\\old.bin C:\\W\\new.bin C:\\W\\update.bdiff",
+     ("/W/update.bdiff",)),
 ]

@@ -1,200 +1,98 @@
-"""Crash and full-disk safety of every editing command, by fault injection.
+"""Crash and full-disk safety of every editing command: at every system call it makes that can
+change a file, strace kills it (the files must then be wholly old or new, and a new run on the old
+files, with what the killed run left, must give the unharmed result), or makes the call fail
+(ENOSPC, EIO: the command succeeds as unharmed, or prints its error line, exits 0 and leaves the
+old files). No working file may remain."""
 
-Each command is run once unharmed to learn its new version of the file it
-edits. Then, for every system call it makes that can change a file (and the
-opens and closes around them), in turn:
-
-- kill: strace kills the program on entry to that call. The file must be
-  byte for byte the old or the new version, and a new run of the command on
-  the old file, with whatever the killed run left beside it, must give
-  exactly the unharmed result.
-- error: strace makes that call fail (ENOSPC, EIO). The command must either
-  succeed exactly as unharmed (the whole new file in place) or print its
-  error line, exit 0 and leave the old file; and no working file may
-  remain. Where a failed write of the working file still ended in success
-  (the stream wrote its buffer again and every byte arrived), it is counted.
-
-The figures (kill and error points per command) are printed at the end.
-"""
-
-import itertools
 import os
 import re
+import shutil
+import tempfile
 import unittest
 from concurrent.futures import ThreadPoolExecutor
+from itertools import count
 
-import common
-from common import ScratchDir, clone, read, run, trace, working_files, write
-from scenarios import SCENARIOS
+from scenarios import CFG, SCENARIOS, prefix, read, scratch, split, strace, working_files, write
 
-KILL_CALLS = ["openat", "write", "close", "fsync", "fdatasync", "rename", "renameat",
-              "renameat2", "unlink", "unlinkat", "ftruncate", "mkdir", "rmdir", "chmod",
-              "fchmod", "flock"]
-ERROR_INJECTIONS = [("write", "ENOSPC"), ("write", "EIO"), ("fsync", "EIO"), ("close", "EIO"),
-                    ("rename", "EIO"), ("openat", "ENOSPC"), ("unlink", "EIO"),
-                    ("mkdir", "ENOSPC")]
-FIGURES = []
-
-
-def on_working_file(call, arguments):
-    """True for a write, sync or close of a working file, or the rename that
-    puts one in place."""
-    if call == "rename":
-        return True
-    fd = arguments.split(",", 1)[0].rstrip(")")
-    return call in ("write", "fsync", "close") and fd.endswith(".temp>")
-
-
-def sanitizer_pipe(arguments):
-    """A pipe other than standard output and error: a sanitizer build's
-    runtime makes some for its own checks; they are not the program's."""
-    return re.match(r"\d+<pipe:", arguments) is not None and not arguments.startswith(("1<", "2<"))
+KILL_CALLS = ["openat", "write", "close", "fsync", "fdatasync", "rename", "renameat", "renameat2",
+              "unlink", "unlinkat", "ftruncate", "mkdir", "rmdir", "chmod", "fchmod", "flock"]
+ERRORS = [("write", "ENOSPC"), ("write", "EIO"), ("fsync", "EIO"), ("close", "EIO"),
+          ("rename", "EIO"), ("openat", "ENOSPC"), ("unlink", "EIO"), ("mkdir", "ENOSPC")]
+# A sanitizer runtime makes calls of its own, a varying number: a kill may land after the end.
+SANITIZER = b"__asan_init" in read(os.environ["FUSELOX_BIN"])
 
 
 class Sweep:
-    def __init__(self, test, scenario, scratch):
-        self.test = test
-        self.s = scenario
-        self.scratch = scratch
-        self.failures = []
-        self.recovered = []
-        self.runs = itertools.count(1)
-        self.template = os.path.join(scratch, "template")
-        self.s.build(common.new_prefix(scratch, "template"))
-        self.old = {path: read(os.path.join(self.template, path)) for path in self.s.watched}
-        root = self.fresh()
-        self.out, self.rc, err = run(root, self.s.args)
-        test.assertEqual(1, self.rc, "unharmed run failed: %r %r" % (self.out, err))
-        self.new = {path: read(os.path.join(root, path)) for path in self.s.watched}
-        test.assertNotEqual(self.old, self.new, "the command changed nothing")
-        test.assertEqual([], working_files(root))
-        self.discard(root)
-        self.calls = self.points()
+    """One command's runs: unharmed, traced, and with a fault at each of its points."""
 
-    def fresh(self):
-        root = os.path.join(self.scratch, "run%d" % next(self.runs))
-        clone(self.template, root)
-        return root
-
-    def discard(self, root):
-        common.harness.remove_tree(root)
-
-    def points(self):
-        """(call, its ordinal among calls of that name, its first argument)
-        for every call after the program has started its own work."""
-        root = self.fresh()
-        calls = trace(root, self.s.args, KILL_CALLS)
-        self.discard(root)
-        started = False
-        counts = {}
-        points = []
+    def __init__(self, test, folder, args, watched=(CFG,), invariant=lambda p: None):
+        self.folder, self.args, self.watched = folder, split(args), watched
+        self.invariant, self.failures, self.runs = invariant, [], count()
+        self.template = prefix(os.path.join(folder, "template"))
+        self.old, p = self.state(self.template), self.fresh()
+        self.out, rc, err = p.run(*self.args)
+        self.new = self.state(p)
+        test.assertEqual((1, [], True), (rc, working_files(p.root), self.new != self.old), err)
+        with tempfile.NamedTemporaryFile("r", errors="replace") as log:
+            self.fresh().run(*self.args, **strace("-y", "-s", "0", "-o", log.name, "-e",
+                                                  "trace=" + ",".join(KILL_CALLS)))
+            calls = re.findall(r"^\d+ +(\w+)\((.*)$", log.read(), re.M)
+        # The points: (call, its ordinal among calls of that name, its first argument) from the
+        # program's first open of a file in the prefix on, the loader's calls coming first. A
+        # sanitizer build's own pipes are not the program's.
+        counts, self.points = {}, []
         for name, argument in calls:
             counts[name] = counts.get(name, 0) + 1
-            # The loader's opens come first; the program's own work starts
-            # with its first open of a file in the prefix.
-            started = started or (name == "openat" and '"' + self.scratch in argument)
-            if started and not sanitizer_pipe(argument):
-                points.append((name, counts[name], argument))
-        return points
+            if (self.points or name == "openat" and '"' + folder in argument) and not re.match(
+                    r"([03-9]|\d\d+)<pipe:", argument):
+                self.points.append((name, counts[name], argument))
 
-    def state(self, root):
-        return {path: (read(os.path.join(root, path))
-                       if os.path.exists(os.path.join(root, path)) else None)
-                for path in self.s.watched}
+    def fresh(self):
+        return self.template.clone(os.path.join(self.folder, "run%d" % next(self.runs)))
 
-    def fail(self, what):
-        self.failures.append(what)
+    def state(self, p):
+        return {k: read(p.path(k)) if os.path.exists(p.path(k)) else None for k in self.watched}
 
-    def check_invariant(self, root, label):
-        if self.s.invariant:
-            problem = self.s.invariant(root)
-            if problem:
-                self.fail("%s: %s" % (label, problem))
-
-    def kill_at(self, call, n):
-        root = self.fresh()
-        label = "kill at %s #%d" % (call, n)
-        _, rc, _ = run(root, self.s.args, ["-e", "trace=" + call,
-                                           "-e", "inject=%s:signal=SIGKILL:when=%d" % (call, n)])
-        # A sanitizer runtime makes a varying number of calls of its own, so
-        # there a point may fall after the end of the run.
-        if rc in (0, 1) and not common.sanitizer_build():
-            self.fail("%s: the run was not killed there" % label)
-        state = self.state(root)
-        if state not in (self.old, self.new):
-            self.fail("%s: the file is neither the old nor the new version" % label)
-        self.check_invariant(root, label)
-        # What the killed run left must not change or stop the next run.
-        for path, data in self.old.items():
-            write(os.path.join(root, path), data)
-        out, rc, err = run(root, self.s.args)
-        if (out, rc) != (self.out, self.rc) or self.state(root) != self.new:
-            self.fail("%s: the next run gave %r %d %r" % (label, out, rc, err[-300:]))
-        self.discard(root)
+    def inject(self, call, n, argument, fault):
+        """A run with `fault` (a kill or an error) at the n-th `call`; True when the files were
+        new after it."""
+        p = self.fresh()
+        out, rc, _ = p.run(*self.args, **strace("-e", "trace=" + call, "-e",
+                                                "inject=%s:%s:when=%d" % (call, fault, n)))
+        state, problems = self.state(p), [self.invariant(p)]
+        if fault == "signal=SIGKILL":
+            problems += [rc in (0, 1) and not SANITIZER and "the run was not killed there",
+                         state not in (self.old, self.new) and "the files are neither old nor new"]
+            for key, data in self.old.items():
+                write(p.path(key), data)
+            out, rc, err = p.run(*self.args)
+            if (out, rc, self.state(p)) != (self.out, 1, self.new):
+                problems.append("the next run gave %r %d %r" % (out, rc, err[-300:]))
+        # Buffered output may be written again by the next flush: success is then the truth.
+        elif not (rc == 1 and state == self.new and (out == self.out or argument[:2] == "1<") or
+                  rc == 0 and state == self.old and re.match(br"ERROR1?\n\Z", out)):
+            problems.append("gave %r %d, the files %s" % (out, rc, "old" if state == self.old else
+                                                          "new" if state == self.new else "mixed"))
+        self.failures += ["%s #%d %s (%s): %s" % (call, n, fault, argument[:100], problem)
+                          for problem in problems + [working_files(p.root)] if problem]
+        shutil.rmtree(p.root)
         return state == self.new
 
-    def error_at(self, call, n, errno, argument):
-        root = self.fresh()
-        label = "%s on %s #%d (%s)" % (errno, call, n, argument[:120])
-        out, rc, err = run(root, self.s.args, ["-e", "trace=" + call, "-e",
-                                               "inject=%s:error=%s:when=%d" % (call, errno, n)])
-        state = self.state(root)
-        to_stdout = call == "write" and argument.startswith("1<")
-        if rc == 1 and (out == self.out or to_stdout) and state == self.new:
-            # Buffered output may be written again by the next flush; the
-            # file then holds every byte, and success is the truth.
-            if on_working_file(call, argument):
-                self.recovered.append(label)
-        elif rc == 0 and state == self.old:
-            expected = b"ERROR\n"
-            if not (out == expected or (self.s.args[0].startswith("BINPATCH") and
-                                        out.startswith(b"ERROR") and out.endswith(b"\n"))):
-                self.fail("%s: printed %r" % (label, out))
-        else:
-            self.fail("%s: gave %r %d, the file %s" % (
-                label, out, rc, "old" if state == self.old else
-                "new" if state == self.new else "mixed"))
-        if working_files(root):
-            self.fail("%s: left %r" % (label, working_files(root)))
-        self.check_invariant(root, label)
-        self.discard(root)
 
-
-def sweep_test(scenario):
-    def test(self):
-        with ScratchDir() as scratch:
-            sweep = Sweep(self, scenario, scratch)
-            kills = [(call, n) for call, n, _ in sweep.calls]
-            errors = [(call, n, errno, argument) for call, errno in ERROR_INJECTIONS
-                      for name, n, argument in sweep.calls if name == call]
+@unittest.skipUnless(shutil.which("strace"), "strace is not installed")
+class FaultSweepTest(unittest.TestCase):
+    def sweep(self, args, *rest):
+        with scratch() as folder:
+            s = Sweep(self, folder, args, *rest)
             # Every point runs in its own copy of the prefix, so they can run side by side.
             with ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-                landed = sum(pool.map(lambda point: sweep.kill_at(*point), kills))
-                list(pool.map(lambda point: sweep.error_at(*point), errors))
-            FIGURES.append((scenario.name, len(kills), landed, len(errors), len(sweep.recovered)))
-            self.assertGreater(landed, 0, "no kill point fell after the commit")
-            self.assertLess(landed, len(kills), "no kill point fell before the commit")
-            self.assertEqual([], sweep.failures[:20], "%d failures" % len(sweep.failures))
-    return test
+                landed = sum(pool.map(lambda p: s.inject(*p, "signal=SIGKILL"), s.points))
+                list(pool.map(lambda p: s.inject(*p), [(c, n, a, "error=" + e) for call, e in ERRORS
+                                                       for c, n, a in s.points if c == call]))
+            self.assertTrue(0 < landed < len(s.points), "every kill fell on one side of the commit")
+            self.assertEqual([], s.failures[:20], "%d failures" % len(s.failures))
 
 
-@unittest.skipUnless(common.have_strace(), "strace is not installed")
-class FaultSweepTest(unittest.TestCase):
-    maxDiff = None
-
-    @classmethod
-    def tearDownClass(cls):
-        print("\nfault sweep: command, kill points (of which after the commit), error points "
-              "(of which on the working file yet successful)")
-        for name, kills, landed, errors, recovered in FIGURES:
-            print("  %-30s %4d kill (%3d) %4d error (%d)" % (name, kills, landed, errors,
-                                                             recovered))
-        print("  total: %d kill points, %d error points" % (
-            sum(f[1] for f in FIGURES), sum(f[3] for f in FIGURES)))
-
-
-for _scenario in SCENARIOS:
-    setattr(FaultSweepTest, "test_" + _scenario.name, sweep_test(_scenario))
-
-if __name__ == "__main__":
-    unittest.main()
+for _i, _s in enumerate(s if isinstance(s, tuple) else (s,) for s in SCENARIOS):
+    setattr(FaultSweepTest, "test_%02d_%s" % (_i, _s[0].split()[0].lower()),
+            lambda t, s=_s: t.sweep(*s))

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Runs the end-to-end tests against the Windows build under Wine, every test
-# in one real Wine prefix.
+# Runs the end-to-end tests against the Windows build under Wine, in one real Wine prefix.
 # Usage: tests/wine/e2e.sh build-windows/fuselox.exe [unittest options]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # The Windows build's tests under Wine, in one real Wine prefix made for the
 # run: the program's manifest and version resource, the unit tests, the
-# end-to-end tests, the differential check against the POSIX build, and the
-# NSIS repaint installer of examples/installers/nsis.
-# Usage: tests/wine/run_all.sh BUILD_WINDOWS_DIR POSIX_PROGRAM
+# end-to-end tests (the same cases the POSIX build passes) and the NSIS
+# repaint installer of examples/installers/nsis.
+# Usage: tests/wine/run_all.sh BUILD_WINDOWS_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/prefix.sh"
 build=$1
-posix=$2
 step() {
   local started=$SECONDS
   echo "== $1"
@@ -31,5 +30,4 @@ step "manifest and version resource" \
   python3 "$here/resources.py" "$build/tests/read_resources.exe" "$build/fuselox.exe"
 step "unit tests under Wine" bash "$here/unit.sh" "$build/tests/unit_tests.exe"
 step "end-to-end tests under Wine" bash "$here/e2e.sh" "$build/fuselox.exe"
-step "differential check" bash "$here/differential.sh" "$posix" "$build/fuselox.exe"
 step "NSIS repaint installer" bash "$here/nsis_installer.sh" "$build/fuselox.exe"
