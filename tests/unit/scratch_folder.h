@@ -4,39 +4,29 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    std::random_device seed;
-    root_ = std::filesystem::temp_directory_path() /
-            ("fuselox-test-" + std::to_string(seed()) + std::to_string(seed()));
-    std::filesystem::create_directories(root_);
-  }
+  ScratchFolder() { std::filesystem::create_directories(root_); }
   ~ScratchFolder() {
     std::error_code ignored;
-    std::filesystem::permissions(root_, std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(root_, ignored);
   }
-
   std::string path(const std::string& name) const { return (root_ / name).string(); }
-
+  bool exists(const std::string& name) const { return std::filesystem::exists(path(name)); }
   void write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path(name), std::ios::binary) << bytes;
   }
-
   std::string read(const std::string& name) const {
     std::ifstream in(path(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  bool exists(const std::string& name) const { return std::filesystem::exists(path(name)); }
-
  private:
-  std::filesystem::path root_;
+  std::filesystem::path root_ = std::filesystem::temp_directory_path() /
+                                ("fuselox-test-" + std::to_string(std::random_device()()));
 };
 
 #endif  // FUSELOX_TESTS_UNIT_SCRATCH_FOLDER_H_

@@ -1,142 +1,131 @@
+// Applying patches written out by hand, the MD5 that ties a patch to its old
+// file, and refusals of the patch commands the end-to-end tests do not reach.
 #include "patch/patch_applier.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
+#include <map>
 
+#include "patch/patch_commands.h"
 #include "patch_test_util.h"
+#include "protocol/request.h"
 #include "unit/scratch_folder.h"
 
 namespace {
 
-const std::string kOld = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyz!?";
-
-uint32_t checksumOf(const std::string& text) {
-  return runChecksum(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+TEST(Md5, GivesTheKnownDigests) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "d41d8cd98f00b204e9800998ecf8427e"},
+      {std::string(55, 'a'), "ef1772b6dff9a122358552954ad0df65"},  // padding fits the block
+      {std::string(56, 'a'), "3b0c8ac703f828b04c6c197006d17218"},  // padding needs another
+      {std::string(64, 'a'), "014842d480b571495a4a0363793f7367"},
+      {std::string(1024, '\0'), "0f343b0931126a20f133d67c2b018a3b"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.second, md5OfText(c.first)) << c.first.size();
 }
+
+const std::string kOld = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyz!?";
 
 std::string copyOf(uint32_t offset, uint32_t length) {
   return copyRecord(offset, length, checksumOf(kOld.substr(offset, length)));
 }
 
-std::string upperCased(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return text;
+// Applies the patch to kOld (beside a stale rebuild file when it should
+// apply); the target after.
+std::string applied(const std::string& patch, bool expectApplied) {
+  ScratchFolder scratch;
+  scratch.write("target.bin", kOld);
+  if (expectApplied) scratch.write("target.bin.temp", "stale");
+  scratch.write("patch.bin", patch);
+  std::string err;
+  EXPECT_EQ(expectApplied,
+            applyPatchFile(scratch.path("target.bin"), scratch.path("patch.bin"), &err));
+  EXPECT_FALSE(scratch.exists("target.bin.temp"));
+  return scratch.read("target.bin");
 }
 
-class ApplyPatchFile : public ::testing::Test {
- protected:
-  void SetUp() override { folder_.write("target.bin", kOld); }
-
-  bool apply(const std::string& patch) {
-    folder_.write("patch.bin", patch);
-    return applyPatchFile(folder_.path("target.bin"), folder_.path("patch.bin"), &err_);
-  }
-
-  void expectRefused(const std::string& patch, const std::string& what) {
-    EXPECT_FALSE(apply(patch)) << what;
-    EXPECT_EQ(kOld, folder_.read("target.bin")) << what;
-    EXPECT_FALSE(folder_.exists("target.bin.temp")) << what;
-  }
-
-  ScratchFolder folder_;
-  std::string err_;
-};
-
-TEST_F(ApplyPatchFile, RebuildsTheNewVersion) {
-  std::string repeatedCopies = kOld.substr(40, 24) + kOld.substr(30, 12) + kOld.substr(40, 24);
-  struct Case {
-    const char* name;
-    std::string patch, result;
-  } cases[] = {
-      {"made by the maker", fastPatch(kOld, "xx" + kOld + "yy"), "xx" + kOld + "yy"},
-      {"digest in capitals",
-       upperCased(md5OfText(kOld)) + patchHeader(kOld, 2).substr(32) + literalRecord("zz"), "zz"},
-      {"header only", patchHeader(kOld, 0), ""},
-      {"empty and repeated literals",
-       patchHeader(kOld, 5) + literalRecord("") + literalRecord("ab") + literalRecord("cde"),
+TEST(ApplyPatchFile, RebuildsTheNewVersion) {
+  std::string upper = md5OfText(kOld);
+  for (char& c : upper) c = static_cast<char>(toupper(c));
+  const std::pair<std::string, std::string> cases[] = {
+      {upper + patchHeader(kOld, 2).substr(32) + literalRecord("zz"), "zz"},
+      {patchHeader(kOld, 0), ""},
+      {patchHeader(kOld, 5) + literalRecord("") + literalRecord("ab") + literalRecord("cde"),
        "abcde"},
-      {"overlapping and repeated copies",
-       patchHeader(kOld, 60) + copyOf(40, 24) + copyOf(30, 12) + copyOf(40, 24), repeatedCopies},
-      {"copy to the very end", patchHeader(kOld, 4) + copyOf(60, 4), "yz!?"},
+      {patchHeader(kOld, 60) + copyOf(40, 24) + copyOf(30, 12) + copyOf(40, 24),
+       kOld.substr(40, 24) + kOld.substr(30, 12) + kOld.substr(40, 24)},
+      {patchHeader(kOld, 4) + copyOf(60, 4), "yz!?"},
   };
-  for (const Case& c : cases) {
-    folder_.write("target.bin", kOld);
-    EXPECT_TRUE(apply(c.patch)) << c.name;
-    EXPECT_EQ(c.result, folder_.read("target.bin")) << c.name;
-    EXPECT_FALSE(folder_.exists("target.bin.temp")) << c.name;
-  }
+  for (const auto& c : cases) EXPECT_EQ(c.second, applied(c.first, true));
 }
 
-TEST_F(ApplyPatchFile, RefusesBadPatchesAndKeepsTheTarget) {
+// Bounds the end-to-end tests do not probe (the fuzzer probes them only in CI).
+TEST(ApplyPatchFile, RefusesBadPatchesAndKeepsTheTarget) {
   std::string good = patchHeader(kOld, 30) + literalRecord("xx") + copyOf(0, 28);
-  std::string otherOld = fastPatch(kOld + "!", kOld);
-  std::string badChecksum = patchHeader(kOld, 24) + copyRecord(0, 24, checksumOf("x"));
-  struct Case {
-    const char* name;
-    std::string patch;
-  } cases[] = {
-      {"made from another old version", otherOld},
-      {"empty", ""},
-      {"cut within the digest", good.substr(0, 20)},
-      {"cut within the header", good.substr(0, 47)},
-      {"cut within a literal", good.substr(0, 48 + 6)},
-      {"cut within a copy", good.substr(0, good.size() - 1)},
-      {"wrong checksum", badChecksum},
-      {"offset beyond the old size", patchHeader(kOld, 24) + copyRecord(65, 24, 0)},
-      {"negative offset", patchHeader(kOld, 24) + copyRecord(0xFFFFFFFF, 24, 0)},
-      {"length past the old size", patchHeader(kOld, 30) + copyOf(50, 14) + copyRecord(50, 16, 0)},
-      {"copy of length 0", patchHeader(kOld, 0) + copyRecord(0, 0, 0)},
-      {"records add up to less", good.substr(0, good.size() - 13)},
-      {"records add up to more", good + literalRecord("!")},
-      {"literal longer than the rest", patchHeader(kOld, 1) + literalRecord("ab")},
-      {"new size of 2^31 or more", patchHeader(kOld, 0x80000000u) + literalRecord("")},
-      {"trailing newline", good + "\n"},
-      {"unknown record kind", patchHeader(kOld, 1) + "-" + le32(1) + "x"},
+  const std::string cases[] = {
+      good.substr(0, good.size() - 1),                                 // cut within a copy
+      patchHeader(kOld, 1) + literalRecord("ab"),                      // more than the new size
+      patchHeader(kOld, 24) + copyRecord(65, 24, 0),                   // offset beyond the old size
+      patchHeader(kOld, 24) + copyRecord(0xFFFFFFFF, 24, 0),           // negative offset
+      patchHeader(kOld, 30) + copyOf(50, 14) + copyRecord(50, 16, 0),  // past the old size
+      patchHeader(kOld, 0) + copyRecord(0, 0, 0),
+      patchHeader(kOld, 0x80000000u) + literalRecord(""),  // new size of 2^31 or more
   };
-  for (const Case& c : cases) expectRefused(c.patch, c.name);
-  for (size_t i = 32; i < 40; ++i) {
-    std::string patch = good;
-    patch[i] ^= 0x20;
-    expectRefused(patch, "magic byte changed");
+  for (const std::string& patch : cases) EXPECT_EQ(kOld, applied(patch, false));
+  // Neither a missing patch nor one the rebuild file would truncate.
+  ScratchFolder scratch;
+  scratch.write("target.bin", kOld);
+  scratch.write("target.bin.temp", good);
+  std::string err;
+  EXPECT_FALSE(applyPatchFile(scratch.path("target.bin"), scratch.path("none.bin"), &err));
+  EXPECT_FALSE(applyPatchFile(scratch.path("target.bin"), scratch.path("target.bin.temp"), &err));
+  EXPECT_EQ(good, scratch.read("target.bin.temp"));
+  EXPECT_EQ(kOld, scratch.read("target.bin"));
+}
+
+// Refusals the end-to-end tests do not reach: each changes nothing.
+TEST(BinpatchMake, RefusesBadArgumentsAndChangesNothing) {
+  ScratchFolder scratch;
+  auto make = [&scratch](const std::vector<std::string>& names) {
+    CommandRequest request;
+    for (int i = 0; i < 3; ++i)
+      request.paths[kOldFile + i] = names[i].empty() ? "" : scratch.path(names[i]);
+    testing::internal::CaptureStdout();
+    int exitCode = handleBinpatchMake(request);
+    return testing::internal::GetCapturedStdout() + std::to_string(exitCode);
+  };
+  auto files = [&scratch] {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.path(""))) {
+      std::string name = entry.path().filename().string();
+      if (entry.is_regular_file()) files[name] = scratch.read(name);
+    }
+    return files;
+  };
+  for (const char* name : {"old.bin", "new.bin", "patch.bin", "patch.bin.temp"}) {
+    scratch.write(name, std::string(100, *name));
   }
-}
-
-TEST_F(ApplyPatchFile, ReplacesAStaleRebuildFile) {
-  folder_.write("target.bin.temp", "stale");
-  EXPECT_TRUE(apply(fastPatch(kOld, kOld + kOld)));
-  EXPECT_EQ(kOld + kOld, folder_.read("target.bin"));
-  EXPECT_FALSE(folder_.exists("target.bin.temp"));
-}
-
-TEST_F(ApplyPatchFile, FailsTheSecondTime) {
-  std::string patch = fastPatch(kOld, "new" + kOld);
-  EXPECT_TRUE(apply(patch));
-  EXPECT_FALSE(apply(patch));
-  EXPECT_EQ("new" + kOld, folder_.read("target.bin"));
-}
-
-TEST_F(ApplyPatchFile, NeverTruncatesAPatchNamedLikeTheRebuildFile) {
-  std::string patch = fastPatch(kOld, "new" + kOld);
-  folder_.write("target.bin.temp", patch);
-  EXPECT_FALSE(applyPatchFile(folder_.path("target.bin"), folder_.path("target.bin.temp"), &err_));
-  EXPECT_EQ(patch, folder_.read("target.bin.temp"));
-  EXPECT_EQ(kOld, folder_.read("target.bin"));
-}
-
-TEST_F(ApplyPatchFile, KeepsAReadOnlyTarget) {
-  std::filesystem::permissions(folder_.path("target.bin"), std::filesystem::perms::owner_read |
-                                                               std::filesystem::perms::group_read);
-  expectRefused(fastPatch(kOld, "new" + kOld), "read-only target");
-}
-
-TEST_F(ApplyPatchFile, RefusesAMissingTarget) {
-  folder_.write("patch.bin", fastPatch(kOld, kOld));
-  EXPECT_FALSE(applyPatchFile(folder_.path("missing.bin"), folder_.path("patch.bin"), &err_));
-  EXPECT_FALSE(folder_.exists("missing.bin.temp"));
+  std::filesystem::create_directory(scratch.path("big"));
+  scratch.write("big/huge.bin", "");
+  std::filesystem::resize_file(scratch.path("big/huge.bin"), uintmax_t{1} << 31);  // sparse
+  const std::vector<std::string> cases[] = {
+      {"", "new.bin", "patch.bin"},
+      {"old.bin", "", "patch.bin"},
+      {"old.bin", "new.bin", ""},
+      {"old.bin", "new.bin", "Old.Bin"},
+      {"patch.bin.temp", "new.bin", "patch.bin"},  // an input as the working file
+      {"big/huge.bin", "new.bin", "p.bin"},
+      {"old.bin", "big/huge.bin", "p.bin"},
+  };
+  std::map<std::string, std::string> before = files();
+  for (const auto& names : cases) {
+    EXPECT_EQ("ERROR\n0", make(names)) << names[0] << " " << names[1] << " " << names[2];
+    EXPECT_EQ(before, files()) << names[0] << " " << names[1] << " " << names[2];
+  }
+  // An empty new file gives the header alone.
+  scratch.write("empty.bin", "");
+  EXPECT_EQ("NOERROR\n1", make({"old.bin", "empty.bin", "p.bin"}));
+  EXPECT_EQ(patchHeader(std::string(100, 'o'), 0), scratch.read("p.bin"));
 }
 
 }  // namespace

@@ -1,204 +1,160 @@
+// The patch maker and the suffix sorts it stands on against naive references
+// on generated file pairs.
 #include "patch/patch_maker.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <algorithm>
+#include <numeric>
+#include <random>
 #include <vector>
 
+#include "patch/patch_writer.h"
+#include "patch/suffix_array.h"
 #include "patch/suffix_index.h"
 #include "patch_test_util.h"
-#include "reference_maker.h"
 
 namespace {
 
 const IndexSideWork kNoSideWork = [](const std::atomic<bool>&) {};
 
-const std::string kAlphabet30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";
+uint32_t sizeOf(const std::string& s) { return static_cast<uint32_t>(s.size()); }
+uint8_t* bytesOf(std::string& s) { return reinterpret_cast<uint8_t*>(&s[0]); }
+int8_t signedAt(const std::string& s, size_t i) { return static_cast<int8_t>(s[i]); }
 
-std::string hexOf(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
+// The suffix index as first described: bytes compare signed, and a suffix
+// sorts after the longer suffixes it is a prefix of.
+std::vector<int32_t> referenceIndex(const std::string& old) {
+  std::vector<int32_t> index(old.size());
+  std::iota(index.begin(), index.end(), 0);
+  std::sort(index.begin(), index.end(), [&old](size_t a, size_t b) {
+    for (size_t i = 0; std::max(a, b) + i < old.size(); ++i) {
+      if (old[a + i] != old[b + i]) return signedAt(old, a + i) < signedAt(old, b + i);
+    }
+    return a < b;
+  });
+  return index;
+}
+
+// The maker's steps kept naive: at every position a binary search of the
+// index, the longest match met on its way winning (the first of equals).
+std::string referencePatch(const std::string& old, const std::string& fresh,
+                           const std::vector<int32_t>& index) {
+  std::string out = patchHeader(old, sizeOf(fresh));
+  size_t literalFrom = 0;
+  for (size_t k = 0; k < fresh.size(); ++k) {
+    size_t bestLength = 0, bestOffset = 0;
+    for (int64_t lo = 0, hi = static_cast<int64_t>(old.size()) - 1; lo <= hi;) {
+      int64_t mid = (lo + hi) / 2;
+      size_t q = index[mid], limit = std::min(old.size() - q, fresh.size() - k), c = 0;
+      while (c < limit && old[q + c] == fresh[k + c]) ++c;
+      if (c > bestLength) bestLength = c, bestOffset = q;
+      if (c == limit || signedAt(old, q + c) < signedAt(fresh, k + c)) {
+        lo = mid + 1;
+      } else {
+        hi = mid - 1;
+      }
+    }
+    if (bestLength < kMinMatch) continue;
+    if (k > literalFrom) out += literalRecord(fresh.substr(literalFrom, k - literalFrom));
+    out += copyRecord(bestOffset, bestLength, checksumOf(fresh.substr(k, bestLength)));
+    literalFrom = k + bestLength;
+    k = literalFrom - 1;
   }
+  if (literalFrom < fresh.size()) out += literalRecord(fresh.substr(literalFrom));
   return out;
 }
 
-std::string recordsOf(const std::string& patch) { return patch.substr(kHeaderSize); }
-
-TEST(RunChecksum, GivesTheKnownValues) {
-  struct Case {
-    std::string bytes;
-    uint32_t checksum;
-  } cases[] = {
-      {"", 0},
-      {"abc", 0x000007FB},
-      {"\x80", 0xFFFFFF80},
-      {"a\xFF", 0xFFFFFE7B},
-      {kAlphabet30, 0x95554887},
-      {std::string(24, '\x80'), 0xAAB30019},
-      {std::string(24, '\0'), 0},
-  };
-  for (const Case& c : cases) {
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(c.bytes.data());
-    EXPECT_EQ(c.checksum, runChecksum(bytes, c.bytes.size())) << hexOf(c.bytes);
+// Texts of the kinds that trouble suffix sorting and matching.
+struct TextMaker {
+  std::mt19937 random;
+  uint32_t below(size_t bound) { return bound == 0 ? 0 : random() % bound; }
+  std::string bytes(size_t size, uint32_t alphabet, uint32_t first) {
+    std::string out(size, '\0');
+    for (char& c : out) c = static_cast<char>(first + below(alphabet));
+    return out;
   }
-}
-
-TEST(MakePatch, WritesTheWorkedExampleByteForByte) {
-  std::string patch = fastPatch(kAlphabet30, "xx" + kAlphabet30);
-  EXPECT_EQ(hexOf("2b1f468fbb6f23893ca4bc004521210f") +
-                "626469666630321a"
-                "1e00000020000000"
-                "2b020000007878"
-                "40000000001e00000087485595",
-            hexOf(patch));
-}
-
-TEST(MakePatch, GivesTheRecordsOfTheExamples) {
-  struct Case {
-    const char* name;
-    std::string old, fresh, records;
-  } cases[] = {
-      {"text then yy", kAlphabet30, kAlphabet30 + "yy",
-       copyRecord(0, 30, 0x95554887) + literalRecord("yy")},
-      {"24 bytes, !, 6 bytes", kAlphabet30, kAlphabet30.substr(0, 24) + "!YZ0123",
-       copyRecord(0, 24, runChecksum(reinterpret_cast<const uint8_t*>(kAlphabet30.data()), 24)) +
-           literalRecord("!YZ0123")},
-      {"100 a", std::string(100, 'a'), std::string(100, 'a'),
-       copyRecord(49, 51, 0xAAAAAD5F) + copyRecord(49, 49, 0xAAAAAACB)},
-      {"search passes the start", "aabbbabbabbabbbababaabaa", "aabbbabbabbabbbababaabaa",
-       literalRecord("aabbbabbabbabbbababaabaa")},
-      {"24 bytes of 0x80", std::string(24, '\x80') + "ABC", std::string(24, '\x80'),
-       copyRecord(0, 24, 0xAAB30019)},
-      {"24 zero bytes", std::string(24, '\0') + "ABC", std::string(24, '\0'), copyRecord(0, 24, 0)},
-      {"a run of one byte is not found whole", std::string(24, '\0'), std::string(24, '\0'),
-       literalRecord(std::string(24, '\0'))},
-      {"new shorter than 24", kAlphabet30, "ABCDEFGHIJKLMNOPQRSTUVW",
-       literalRecord("ABCDEFGHIJKLMNOPQRSTUVW")},
-      {"nothing in common", kAlphabet30, std::string(40, 'z'), literalRecord(std::string(40, 'z'))},
-      {"match of 23 is literal", kAlphabet30, "!" + kAlphabet30.substr(0, 23) + "!",
-       literalRecord("!" + kAlphabet30.substr(0, 23) + "!")},
-      {"match of 24 is a copy", kAlphabet30, "!" + kAlphabet30.substr(0, 24) + "!",
-       literalRecord("!") +
-           copyRecord(0, 24,
-                      runChecksum(reinterpret_cast<const uint8_t*>(kAlphabet30.data()), 24)) +
-           literalRecord("!")},
-      {"empty new file", kAlphabet30, "", ""},
-  };
-  for (const Case& c : cases) {
-    std::string patch = fastPatch(c.old, c.fresh);
-    EXPECT_EQ(patchHeader(c.old, static_cast<uint32_t>(c.fresh.size())), patch.substr(0, 48))
-        << c.name;
-    EXPECT_EQ(hexOf(c.records), hexOf(recordsOf(patch))) << c.name;
+  std::string text(size_t size) {
+    uint32_t kind = below(6);
+    if (kind == 0) return bytes(size, 256, 0);
+    if (kind == 1) return bytes(size, 2 + below(3), 'a');
+    if (kind == 2) return bytes(size, 1 + below(4), 0x80 + below(100));  // negative when signed
+    if (kind == 3) return std::string(size, static_cast<char>(below(256)));
+    std::string out, unit = bytes(1 + below(40), 256, 0);
+    while (kind == 4 && out.size() < size) out.append(1 + below(300), "\0\x7F\xFE"[below(3)]);
+    while (kind == 5 && out.size() < size) out += below(8) == 0 ? bytes(1, 256, 0) : unit;
+    return out.substr(0, size);
   }
-}
-
-TEST(MakePatch, RefusesAnEmptyOldFile) {
-  std::string out;
-  PatchWriter writer(&out);
-  uint8_t none = 0;
-  EXPECT_EQ(MakeResult::kEmptyOld, makePatch(&none, 0, &none, 0, &writer));
-  EXPECT_EQ("", out);
-}
-
-TEST(MakePatch, LeavesBothInputsAsTheyWere) {
-  std::string old = kAlphabet30 + "\x80\xFF\x7F", fresh = "xx" + old;
-  std::string oldCopy = old, freshCopy = fresh;
-  std::string out;
-  PatchWriter writer(&out);
-  ASSERT_EQ(MakeResult::kMade,
-            makePatch(reinterpret_cast<uint8_t*>(&oldCopy[0]), static_cast<uint32_t>(old.size()),
-                      reinterpret_cast<uint8_t*>(&freshCopy[0]),
-                      static_cast<uint32_t>(fresh.size()), &writer));
-  EXPECT_EQ(old, oldCopy);
-  EXPECT_EQ(fresh, freshCopy);
-}
-
-TEST(BuildSuffixIndex, SortsAsTheHeapsortDoes) {
-  TextMaker maker(7);
-  for (int round = 0; round < 300; ++round) {
-    std::string text = maker.text(1 + maker.below(round < 200 ? 40 : 600));
-    std::string copy = text;
-    std::vector<int32_t> index(text.size());
-    ASSERT_TRUE(buildSuffixIndex(reinterpret_cast<uint8_t*>(&copy[0]), index.data(),
-                                 static_cast<int32_t>(text.size()), kNoSideWork));
-    EXPECT_EQ(text, copy) << "bytes restored";
-    std::vector<uint32_t> expected = reference::buildSuffixIndex(text);
-    ASSERT_EQ(std::vector<int32_t>(expected.begin(), expected.end()), index) << hexOf(text);
+  // A new version: the old one after a few edits.
+  std::string edit(std::string s) {
+    for (uint32_t edits = below(5); edits > 0; --edits) {
+      size_t at = below(s.size() + 1), length = below(s.size() - at + 1) % 200, kind = below(5);
+      if (kind == 0) s.insert(at, text(below(100)));
+      if (kind == 1) s.erase(at, length);
+      if (kind == 2)
+        std::rotate(s.begin() + below(at + 1), s.begin() + at, s.begin() + at + length);
+      for (size_t i = at; kind == 3 && i < at + length; i += 1 + below(40)) s[i] = char(below(256));
+      if (kind == 4) s = text(s.size());
+    }
+    return s;
   }
-}
+};
 
-// The fast maker must write exactly what the naive steps write.
-void expectSameAsReference(const std::string& old, const std::string& fresh) {
-  std::string expected = reference::makePatch(old, fresh, md5OfText(old));
-  std::string actual = fastPatch(old, fresh);
-  ASSERT_EQ(hexOf(expected), hexOf(actual)) << "old " << hexOf(old) << "\nnew " << hexOf(fresh);
-}
-
-TEST(MakePatch, MatchesTheReferenceOnGeneratedPairs) {
-  TextMaker maker(2024);
-  for (int pair = 0; pair < 3000; ++pair) {
-    std::string old = maker.text(1 + maker.below(pair % 10 == 0 ? 4000 : 600));
-    std::string fresh = maker.edit(old);
-    expectSameAsReference(old, fresh);
-  }
-}
-
-// The records written when no window was marked in advance, so that the
-// scan tests every window against the filter itself.
-std::string recordsWithoutMarks(std::string old, const std::string& fresh, uint32_t split) {
-  uint32_t n = static_cast<uint32_t>(old.size()), m = static_cast<uint32_t>(fresh.size());
-  uint8_t* oldData = reinterpret_cast<uint8_t*>(&old[0]);
-  const uint8_t* newData = reinterpret_cast<const uint8_t*>(fresh.data());
+// The records of writeRecords with the scan split at `split`, the new
+// file's windows marked ahead not at all (0), all against a crowded filter
+// (1), or all and then narrowed (2): every way the scan meets candidates.
+std::string recordsOf(std::string old, std::string fresh, const std::vector<int32_t>& expectedIndex,
+                      uint32_t split, int marks) {
+  uint32_t n = sizeOf(old), m = sizeOf(fresh);
+  uint8_t *o = bytesOf(old), *f = bytesOf(fresh);
   std::vector<int32_t> index(n);
   SearchTree tree;
-  ScanFilter filter;
-  std::atomic<bool> stopAtOnce(true);
-  EXPECT_TRUE(buildSuffixIndex(oldData, index.data(), static_cast<int32_t>(n), kNoSideWork) &&
-              tree.build(oldData, index.data(), n) && filter.filter.build(oldData, n, n, 0) &&
-              filter.hits.allocate(m));
-  filter.hits.mark(filter.filter, newData, m, stopAtOnce);
-  EXPECT_EQ(0u, filter.hits.marked());
+  ScanFilter scan;
+  std::atomic<bool> stop(marks == 0), never(false);
+  EXPECT_TRUE(buildSuffixIndex(o, index.data(), n, kNoSideWork) && tree.build(o, index.data(), n) &&
+              scan.filter.build(o, n, marks == 0 ? n : n / 8, 0) && scan.hits.allocate(m));
+  EXPECT_EQ(expectedIndex, index);
+  scan.hits.mark(scan.filter, f, m, stop);
+  if (marks == 2) narrowHits(&scan.hits, f, m, o, n, 0, n, never);
   std::string out;
   PatchWriter writer(&out);
-  writeRecords({oldData, index.data(), n, &tree}, filter, newData, m, &writer, split);
+  writeRecords({o, index.data(), n, &tree}, scan, f, m, &writer, split);
   return out;
 }
 
-TEST(MakePatch, MatchesTheReferenceWithoutMarkedWindows) {
-  TextMaker maker(31);
-  for (int pair = 0; pair < 500; ++pair) {
-    std::string old = maker.text(1 + maker.below(pair % 10 == 0 ? 4000 : 600));
-    std::string fresh = maker.edit(old);
-    std::string expected = reference::makePatch(old, fresh, md5OfText(old)).substr(kHeaderSize);
-    ASSERT_EQ(hexOf(expected), hexOf(recordsWithoutMarks(old, fresh, fresh.size()))) << pair;
+TEST(MakePatch, WritesWhatTheNaiveStepsWrite) {
+  const std::string a30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", zeros(24, '\0');
+  std::vector<std::pair<std::string, std::string>> pairs = {
+      {a30, ""},
+      {a30, "!" + a30.substr(0, 23) + "!"},  // 23 bytes in common: a literal
+      {a30, "!" + a30.substr(0, 24) + "!"},  // 24: a copy
+      {zeros, zeros},                        // the search passes the whole run by
+      {std::string(24, '\x80') + "ABC", std::string(24, '\x80')},
+      {"aabbbabbabbabbbababaabaa", "aabbbabbabbabbbababaabaa"}};
+  TextMaker maker{std::mt19937(2024)};
+  for (int i = 0; i < 3020; ++i) {
+    std::string old = maker.text(1 + maker.below(i % 10 == 0 ? 4000 : 600));
+    while (i >= 3000 && old.size() < 30000) old += maker.text(1 + maker.below(3000));  // deep trees
+    pairs.push_back({old, maker.edit(maker.edit(old))});
   }
-}
-
-// The second part of a split scan is done ahead; wherever the split falls
-// (in a literal stretch, inside a copy, at either end) the records match.
-TEST(MakePatch, SplitScanWritesTheSameRecords) {
-  TextMaker maker(57);
-  for (int pair = 0; pair < 300; ++pair) {
-    std::string old = maker.text(1 + maker.below(pair % 10 == 0 ? 4000 : 600));
-    std::string fresh = maker.edit(old);
-    std::string expected = reference::makePatch(old, fresh, md5OfText(old)).substr(kHeaderSize);
-    uint32_t m = static_cast<uint32_t>(fresh.size());
-    for (uint32_t split : {0u, 1u, m / 3, m / 2, m > 0 ? m - 1 : 0u, maker.below(m + 1)}) {
-      ASSERT_EQ(hexOf(expected), hexOf(recordsWithoutMarks(old, fresh, split)))
-          << pair << " split " << split;
-    }
-  }
-}
-
-TEST(MakePatch, MatchesTheReferenceOnLargerEditedFiles) {
-  TextMaker maker(99);
-  for (int pair = 0; pair < 20; ++pair) {
-    std::string old;
-    while (old.size() < 30000) old += maker.text(1 + maker.below(3000));
-    expectSameAsReference(old, maker.edit(maker.edit(old)));
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    const std::string &old = pairs[i].first, &fresh = pairs[i].second;
+    std::vector<int32_t> index = referenceIndex(old), own(old.size());
+    // The own suffix array (plain order: unsigned, a prefix first) of the old
+    // file flipped is the index read backwards.
+    std::string flipped = old;
+    flipBytes(bytesOf(flipped), flipped.size());
+    ASSERT_TRUE(buildSuffixArray(bytesOf(flipped), own.data(), sizeOf(old)));
+    ASSERT_EQ(index, std::vector<int32_t>(own.rbegin(), own.rend())) << i;
+    std::string expected = referencePatch(old, fresh, index), made, oldCopy = old,
+                freshCopy = fresh;
+    PatchWriter writer(&made);
+    makePatch(bytesOf(oldCopy), sizeOf(old), bytesOf(freshCopy), sizeOf(fresh), &writer);
+    ASSERT_EQ(expected, made) << i;
+    // The part scanned ahead gives the same records wherever the split falls.
+    uint32_t m = sizeOf(fresh), splits[] = {0, 1, m / 2, m - (m > 0), m, maker.below(m + 1)};
+    ASSERT_EQ(expected.substr(kHeaderSize), recordsOf(old, fresh, index, splits[i % 6], i / 6 % 3))
+        << i;
   }
 }
 

@@ -1,0 +1,84 @@
+// The path conversions both targets share, and the POSIX system calls.
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include "unit/scratch_folder.h"
+
+#ifndef _WIN32
+#include <pthread.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <thread>
+#endif
+
+namespace {
+
+// UTF-8 paths and the UTF-16 of the Windows services: every character both
+// ways; a byte that leads no valid sequence stands for itself.
+TEST(Names, ConvertPathsBothWays) {
+  const std::pair<std::string, std::u16string> both[] = {
+      {"a\xC5\x81", u"a\u0141"},
+      {"\xE2\x82\xAC", u"\u20AC"},
+      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"\xED\xA0\x80", u"\xD800"},
+  };
+  for (const auto& [path, wide] : both) {
+    EXPECT_EQ(wide, platform::wideFromPath(path)) << path;
+    EXPECT_EQ(path, platform::pathFromWide(wide)) << path;
+    EXPECT_EQ(wide.size(), platform::pathLength(path));
+  }
+  EXPECT_EQ(u"\xFF\xC3\xE2\x82\xC0\x80", platform::wideFromPath("\xFF\xC3\xE2\x82\xC0\x80"));
+  EXPECT_EQ("\xC3\xBF", platform::pathFromNarrow("\xFF"));
+}
+
+#ifndef _WIN32
+TEST(PosixFolders, RemoveOnlyWhatIsAskedFor) {
+  ScratchFolder scratch;
+  std::filesystem::create_directories(scratch.path("full/inside"));
+  std::filesystem::create_directory(scratch.path("empty"));
+  std::filesystem::create_directory_symlink(scratch.path("full"), scratch.path("link"));
+  EXPECT_FALSE(platform::removeFolder(scratch.path("full")));
+  EXPECT_FALSE(platform::removeFolder(scratch.path("missing")));
+  EXPECT_TRUE(platform::removeFolder(scratch.path("empty")));
+  EXPECT_TRUE(platform::removeFolder(scratch.path("link")));  // the link, not what it names
+  EXPECT_FALSE(scratch.exists("empty") || scratch.exists("link"));
+  EXPECT_TRUE(scratch.exists("full/inside"));
+}
+
+// The simulator folder comes from a well-formed value of user.reg alone.
+TEST(PosixRegistry, OnlyAWellFormedValueCounts) {
+  ScratchFolder scratch;
+  std::string saved = platform::getEnvironment("WINEPREFIX"), out;
+  setenv("WINEPREFIX", scratch.path("").c_str(), 1);
+  const std::string key =
+      "[Software\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\10.0]\n";
+  EXPECT_FALSE(platform::readSimulatorAppPath(&out));  // no user.reg
+  scratch.write("user.reg", key + "\"AppPath\"=hex(2):43,00,3a,00,z");
+  EXPECT_FALSE(platform::readSimulatorAppPath(&out));
+  scratch.write("user.reg", key + "\"AppPath\"=hex(2):43,00,3a,00");
+  EXPECT_TRUE(platform::readSimulatorAppPath(&out) && out == "C:");
+  saved.empty() ? unsetenv("WINEPREFIX") : setenv("WINEPREFIX", saved.c_str(), 1);
+}
+
+// A signal while waiting for another holder is no reason to give up.
+TEST(PosixFolders, LockWaitsThroughSignals) {
+  ScratchFolder scratch;
+  std::unique_ptr<platform::FolderLock> held = platform::lockFolder(scratch.path(""));
+  ASSERT_TRUE(held);
+  struct sigaction quiet = {}, saved;
+  quiet.sa_handler = [](int) {};  // no SA_RESTART: the wait is interrupted
+  sigaction(SIGUSR1, &quiet, &saved);
+  pthread_t waiter = pthread_self();
+  std::thread other([&] {
+    for (int i = 0; i < 10; ++i, usleep(20000)) pthread_kill(waiter, SIGUSR1);
+    held.reset();
+  });
+  EXPECT_TRUE(platform::lockFolder(scratch.path("")));
+  other.join();
+  sigaction(SIGUSR1, &saved, nullptr);
+}
+#endif
+
+}  // namespace
