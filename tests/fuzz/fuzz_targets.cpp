@@ -249,11 +249,13 @@ void variantSource(const std::string& bytes) {
   renumberVariants(&lines);
 }
 
-// The fsx.cfg reader: every valid SimObjects path is non-empty and fits a slot.
+// The fsx.cfg reader: every valid SimObjects path is non-empty and fits a slot
+// (a slot counts characters, so a Latin-1 byte that widens to two UTF-8 bytes
+// still counts once).
 void fsxCfg(const std::string& bytes) {
   for (const SimObjectsPath& entry :
        parseSimObjectsPaths(decodeText(bytes).text, "C:\\Program Files\\FSX\\")) {
-    if (entry.valid && (entry.path.empty() || entry.path.size() >= kSlotSize)) {
+    if (entry.valid && (entry.path.empty() || platform::pathLength(entry.path) >= kSlotSize)) {
       fail("a valid path that is empty or too long");
     }
   }
