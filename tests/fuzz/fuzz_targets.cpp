@@ -269,7 +269,9 @@ void userReg(const std::string& bytes) {
   if (!prefixSet) fail("cannot set WINEPREFIX");
   writeFile(scratchFolder() + "/user.reg", bytes);
   std::string appPath, appData;
-  if (platform::readSimulatorAppPath(&appPath) && appPath.size() > 511) fail("AppPath too long");
+  if (platform::readSimulatorAppPath(&appPath) && platform::pathLength(appPath) > 511) {
+    fail("AppPath too long");
+  }
   if (platform::readRoamingAppDataFolder(&appData) && appData.empty()) fail("empty AppData");
 }
 
