@@ -8,6 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/prefix.sh"
 build=$1
+program=$(cd "$build" && pwd)/fuselox.exe
 step() {
   local started=$SECONDS
   echo "== $1"
@@ -28,6 +29,9 @@ step "imports of fuselox.exe" only_system_dlls "$build/fuselox.exe"
 step "Wine prefix" wine_prefix_ensure
 step "manifest and version resource" \
   python3 "$here/resources.py" "$build/tests/read_resources.exe" "$build/fuselox.exe"
-step "unit tests under Wine" bash "$here/unit.sh" "$build/tests/unit_tests.exe"
-step "end-to-end tests under Wine" bash "$here/e2e.sh" "$build/fuselox.exe"
-step "NSIS repaint installer" bash "$here/nsis_installer.sh" "$build/fuselox.exe"
+step "unit tests under Wine" wine "$(cd "$build" && pwd)/tests/unit_tests.exe" --gtest_brief=1
+# The POSIX build's end-to-end cases, unchanged.
+e2e=$here/../e2e
+step "end-to-end tests under Wine" env FUSELOX_RUN="wine $program" PYTHONDONTWRITEBYTECODE=1 \
+  python3 -m unittest discover -s "$e2e" -t "$e2e" -p 'test_*.py'
+step "NSIS repaint installer" bash "$here/nsis_installer.sh" "$program"
