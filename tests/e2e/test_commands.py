@@ -350,7 +350,12 @@ BAD = [  # patches that must leave the file alone; sizes near 2^31 are never tru
     (patch(copy(BIG - 15, 32), BIG), "outside the old file"),
     (patch(copy(0, BIG), BIG, old_size=BIG), ""), (patch(copy(0xFFFFFFF0, 32), 32), ""),
     (patch(copy(0, 0xFFFFFFFF), 32), ""), (patch(copy(BIG, BIG), BIG), ""),
-    (patch(copy(len(OLD) - 16, 64), 64, old_size=BIG), "")]
+    (patch(copy(len(OLD) - 16, 64), 64, old_size=BIG), ""), (PATCH_XX[:-1], "ends at byte 67"),
+    (patch(copy(0, 0), 0), "record at byte 48")]
+
+
+def SPARSE(path):  # 2 GiB, none of it written
+    write(path, b""), os.truncate(path, 1 << 31)
 PATCHES = ({"C/aircraft.cfg": SIMPLE, MDL: OLD, "/work/old.bin": OLD, "/work/new.bin": NEW,
             "/work/empty.bin": b"", "/work/p.bdiff": PATCH_XX}, [
     C("BINPATCH_MAKE old.bin new.bin x.bdiff", OK, after={"/work/x.bdiff": PATCH_XX}),
@@ -359,6 +364,15 @@ PATCHES = ({"C/aircraft.cfg": SIMPLE, MDL: OLD, "/work/old.bin": OLD, "/work/new
     C("BINPATCH_MAKE old.bin OLD.BIN x.bdiff", E, why="three different files"),
     C("BINPATCH_MAKE old.bin new.bin ./old.bin", E),
     C("BINPATCH_MAKE empty.bin new.bin e.bdiff", E, why="empty old file"),
+    C("BINPATCH_MAKE old.bin empty.bin e.bdiff", OK, after={"/work/e.bdiff": patch(b"", 0)}),
+    C('BINPATCH_MAKE "" new.bin x', E, why="no old file"),
+    C('BINPATCH_MAKE old.bin "" x', E, why="no new file"),
+    C('BINPATCH_MAKE old.bin new.bin ""', E, why="no patch file"),
+    C("BINPATCH_MAKE old.bin new.bin Old.Bin", E, why="three different files"),
+    C("BINPATCH_MAKE x.temp new.bin x", E, {"/work/x.temp": b"t"}, why="three different"),
+    C("BINPATCH_MAKE big new.bin x", E, {"/work/big": SPARSE}, why="2 GiB or more"),
+    C("BINPATCH_MAKE old.bin big x", E, {"/work/big": SPARSE}, why="2 GiB or more"),
+    C(APPLY.replace("p.bdiff", "m.mdl.temp"), E, {"C/m.mdl.temp": PATCH_XX}),
     C("BINPATCH_APPLY C M.MDL C:\\work\\p.bdiff", OK, after={MDL: NEW}),
     C(APPLY, E, {MDL: NEW}, why="not the file this patch was made for"),
     C("BINPATCH_APPLY_TO_FSX SimObjects\\Airplanes\\C\\m.mdl p.bdiff", OK,
