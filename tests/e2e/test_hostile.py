@@ -152,8 +152,9 @@ class HostileTest(PrefixTest):
         self.assertEqual(b"dds", read(self.p.path(addons + "/Long/texture.Blue Sky/t.dds")))
         self.assertEqual(OK, self.p.run("REMOVE_VARIANT_BY_TITLE", "Long", "N",
                                         "/REMOVAL_DESTRUCTIVE", "/REMOVAL_DELETETEXTUREFOLDER")[0])
-        self.assertEqual((SIMPLE, ["aircraft.cfg"]), (read(self.p.path(addons + "/Long/aircraft.cfg")),
-                                                      os.listdir(self.p.path(addons + "/Long"))))
+        folder = self.p.path(addons + "/Long")
+        self.assertEqual((SIMPLE, ["aircraft.cfg"]),
+                         (read(folder + "/aircraft.cfg"), os.listdir(folder)))
 
     def test_a_link_to_another_file_system_stays_a_link(self):
         real = "/dev/shm/fuselox-%d.cfg" % os.getpid()

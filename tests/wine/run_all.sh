@@ -27,8 +27,7 @@ only_system_dlls() {
 }
 step "imports of fuselox.exe" only_system_dlls "$build/fuselox.exe"
 step "Wine prefix" wine_prefix_ensure
-step "manifest and version resource" \
-  python3 "$here/resources.py" "$build/tests/read_resources.exe" "$build/fuselox.exe"
+step "manifest and version resource" python3 "$here/resources.py" "$program"
 step "unit tests under Wine" wine "$(cd "$build" && pwd)/tests/unit_tests.exe" --gtest_brief=1
 # The POSIX build's end-to-end cases, unchanged.
 e2e=$here/../e2e
