@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The NSIS repaint installer of examples/installers/nsis, built with makensis
-# and run silently under Wine against the sample simulator, as a user would:
-# install, a second install refused as a duplicate, the uninstaller, and an
-# install without the simulator's registry value. aircraft.cfg is compared
-# byte for byte after each.
+# The NSIS repaint installer of examples/installers/nsis, built with makensis and run silently
+# under Wine against the sample simulator, as a user would: install, a second install refused as
+# a duplicate, the uninstaller, and an install without the simulator's registry value;
+# aircraft.cfg is compared byte for byte after each.
 # Usage: tests/wine/nsis_installer.sh build-windows/fuselox.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -28,8 +27,7 @@ trap cleanup EXIT
 makensis -V2 -WX -DFUSELOX_EXE="$program" -DOUTFILE="$work/FuseloxC172Sunset.exe" \
   "$repo/examples/installers/nsis/repaint.nsi"
 
-# The sample simulator, in the prefix's own C: drive and registry, in place
-# of what earlier tests left there.
+# The sample simulator, in the prefix's own C: drive and registry, for what earlier tests left.
 sample=$repo/examples/sample-sim
 rm -rf "$drive_c/FSX"
 cp -r "$sample/drive_c/FSX" "$drive_c/FSX"
@@ -40,8 +38,8 @@ wine reg add "$key" /v AppPath /d 'C:\FSX\' /f </dev/null >/dev/null
 c172=$drive_c/FSX/SimObjects/Airplanes/Fuselox_C172
 repaints=$drive_c/FSX/Fuselox\ repaints  # the uninstallers' folder
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Fuselox C172 Sunset'
-# What Fuselox writes: CR LF line ends and no line end after the last line.
-# Installed: the sample's file, an empty line, the repaint's section as [fltsim.2].
+# What Fuselox writes: CR LF line ends, none after the last line. Installed: the sample's file,
+# an empty line, the repaint's section as [fltsim.2].
 cp "$c172/aircraft.cfg" "$work/original.cfg"
 head -c -2 "$work/original.cfg" >"$work/uninstalled.cfg"
 {
@@ -51,8 +49,7 @@ head -c -2 "$work/original.cfg" >"$work/uninstalled.cfg"
 } >"$work/installed.cfg"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-# expect CODE FILE: the installer or uninstaller just run ended with CODE, and
-# aircraft.cfg holds the bytes of FILE.
+# expect CODE FILE: the installer or uninstaller just run ended with CODE; aircraft.cfg is FILE.
 expect() {
   [ "$code" -eq "$1" ] || fail "exit code $code, expected $1"
   if ! cmp "$work/$2" "$c172/aircraft.cfg"; then
@@ -74,8 +71,8 @@ install
 expect 2 installed.cfg
 echo "ok   a second install is refused as a duplicate"
 
-# The uninstaller copies itself to the temporary folder, starts that copy and
-# returns at once: wait until the copy has removed the uninstallers' folder.
+# The uninstaller starts a copy of itself in the temporary folder and returns at once: wait
+# until the copy has removed the uninstallers' folder.
 code=0
 wine "$repaints/Fuselox C172 Sunset/Uninstall.exe" /S </dev/null || code=$?
 for _ in $(seq 300); do [ -e "$repaints" ] || break; sleep 0.1; done

@@ -3,6 +3,13 @@
 # one is made and removed on exit. Wine stays silent, needs no display, and gets no Mono or Gecko.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 
+# Stops only this prefix's wineserver, then removes the prefix.
+wine_prefix_destroy() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+
 wine_prefix_ensure() {
   if [ -n "${FUSELOX_WINE_PREFIX:-}" ]; then
     export WINEPREFIX=$FUSELOX_WINE_PREFIX
@@ -10,8 +17,7 @@ wine_prefix_ensure() {
   fi
   FUSELOX_WINE_PREFIX=$(mktemp -d "${TMPDIR:-/tmp}/fuselox-wine.XXXXXX")
   export FUSELOX_WINE_PREFIX WINEPREFIX=$FUSELOX_WINE_PREFIX
-  # Stops only this prefix's wineserver, then removes the prefix.
-  trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
+  trap wine_prefix_destroy EXIT
   if ! wineboot -i >/dev/null 2>&1 || ! wineserver -w; then
     echo "could not create a Wine prefix in $WINEPREFIX (wineboot -i)" >&2
     return 1

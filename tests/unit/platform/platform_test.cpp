@@ -47,21 +47,6 @@ TEST(PosixFolders, RemoveOnlyWhatIsAskedFor) {
   EXPECT_TRUE(scratch.exists("full/inside"));
 }
 
-// The simulator folder comes from a well-formed value of user.reg alone.
-TEST(PosixRegistry, OnlyAWellFormedValueCounts) {
-  ScratchFolder scratch;
-  std::string saved = platform::getEnvironment("WINEPREFIX"), out;
-  setenv("WINEPREFIX", scratch.path("").c_str(), 1);
-  const std::string key =
-      "[Software\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\10.0]\n";
-  EXPECT_FALSE(platform::readSimulatorAppPath(&out));  // no user.reg
-  scratch.write("user.reg", key + "\"AppPath\"=hex(2):43,00,3a,00,z");
-  EXPECT_FALSE(platform::readSimulatorAppPath(&out));
-  scratch.write("user.reg", key + "\"AppPath\"=hex(2):43,00,3a,00");
-  EXPECT_TRUE(platform::readSimulatorAppPath(&out) && out == "C:");
-  saved.empty() ? unsetenv("WINEPREFIX") : setenv("WINEPREFIX", saved.c_str(), 1);
-}
-
 // A signal while waiting for another holder is no reason to give up.
 TEST(PosixFolders, LockWaitsThroughSignals) {
   ScratchFolder scratch;
