@@ -2,12 +2,9 @@
 // names it) on every input, under the sanitizers. A crash, an overrun or a
 // violated property stops the run, and libFuzzer keeps the input.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "cfg/parameters.h"
@@ -21,6 +18,7 @@
 #include "text/files.h"
 #include "text/lines.h"
 #include "text/text_file.h"
+#include "unit/scratch_folder.h"
 #include "variants/source_file.h"
 #include "variants/variant_edits.h"
 
@@ -33,28 +31,8 @@ using Lines = std::vector<std::string>;
   abort();
 }
 
-// Made in $TMPDIR (else /tmp) on first use and left for the system to clean:
-// libFuzzer ends a process with exit().
-const std::string& scratchFolder() {
-  static const std::string folder = [] {
-    const char* tmp = getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/fuselox-fuzz-XXXXXX";
-    if (mkdtemp(&pattern[0]) == nullptr) abort();
-    return pattern;
-  }();
-  return folder;
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-  if (!(std::ofstream(path, std::ios::binary) << bytes)) abort();
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+// In $TMPDIR, removed when libFuzzer ends the process with exit().
+const ScratchFolder scratch;
 
 // What the records build from `old`; false when the patch is invalid.
 bool expectedResult(const std::string& old, const std::string& p, std::string* out) {
@@ -97,15 +75,16 @@ bool expectedResult(const std::string& old, const std::string& p, std::string* o
 void patchApply(const std::string& body) {
   std::string old(1000, '\0');
   for (size_t i = 0; i < old.size(); ++i) old[i] = static_cast<char>(i * 7 + (i >> 5));
-  const std::string target = scratchFolder() + "/target.bin", patch = target + ".bdiff";
-  writeFile(target, old);
-  writeFile(patch, md5OfBytes(reinterpret_cast<const uint8_t*>(old.data()), 1000) + body);
+  const std::string target = scratch.path("target.bin"), patch = target + ".bdiff";
+  scratch.write("target.bin", old);
+  scratch.write("target.bin.bdiff",
+                md5OfBytes(reinterpret_cast<const uint8_t*>(old.data()), 1000) + body);
   std::string expected, err;
   bool valid = expectedResult(old, body, &expected), applied = applyPatchFile(target, patch, &err);
   if (!applied && err.empty()) fail("a failure without a reason");
   if (applied != valid) fail(applied ? "an invalid patch applied" : "a valid patch failed");
-  if (readFile(target) != (valid ? expected : old)) fail("wrong target content");
-  if (exists(rebuildPath(target))) fail("the rebuild file was left");
+  if (scratch.read("target.bin") != (valid ? expected : old)) fail("wrong target content");
+  if (std::filesystem::exists(rebuildPath(target))) fail("the rebuild file was left");
 }
 
 // The aircraft.cfg readers: the variant table, the lookups and the parameter
@@ -143,17 +122,17 @@ std::string trimmed(const std::string& line) {
 // Through the real working-file rewrite, an edit that changes nothing gives
 // the text back: only trailing line breaks go, and what follows a 0x1A stays.
 void checkIdentityRewrite(const std::string& bytes) {
-  const std::string folder = scratchFolder(), cfg = folder + "/aircraft.cfg";
-  writeFile(cfg, bytes);
+  const std::string folder = scratch.path("");
+  scratch.write("aircraft.cfg", bytes);
   std::string err;
   bool rewritten = rewriteAircraftCfgText(
       folder, kTemporaryFileName, [](std::string*) { return true; }, &err);
-  if (exists(folder + "/" + kTemporaryFileName)) fail("the working file was left");
+  if (scratch.exists(kTemporaryFileName)) fail("the working file was left");
   if (isUtf16Text(bytes)) {
-    if (rewritten || readFile(cfg) != bytes) fail("UTF-16 text was rewritten");
+    if (rewritten || scratch.read("aircraft.cfg") != bytes) fail("UTF-16 text was rewritten");
     return;
   }
-  TextContent before = decodeText(bytes), after = decodeText(readFile(cfg));
+  TextContent before = decodeText(bytes), after = decodeText(scratch.read("aircraft.cfg"));
   if (!rewritten || after.mark != before.mark ||
       after.text != (before.tail.empty() ? withoutTrailingLineBreaks(before.text) : before.text) ||
       after.tail != withoutTrailingLineBreaks(before.tail)) {
@@ -265,9 +244,9 @@ void fsxCfg(const std::string& bytes) {
 // $WINEPREFIX/user.reg): a simulator folder never longer than the registry
 // call allows, an application-data folder never empty.
 void userReg(const std::string& bytes) {
-  static const bool prefixSet = setenv("WINEPREFIX", scratchFolder().c_str(), 1) == 0;
+  static const bool prefixSet = setenv("WINEPREFIX", scratch.path("").c_str(), 1) == 0;
   if (!prefixSet) fail("cannot set WINEPREFIX");
-  writeFile(scratchFolder() + "/user.reg", bytes);
+  scratch.write("user.reg", bytes);
   std::string appPath, appData;
   if (platform::readSimulatorAppPath(&appPath) && platform::pathLength(appPath) > 511) {
     fail("AppPath too long");
