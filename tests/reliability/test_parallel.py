@@ -25,38 +25,34 @@ COMMANDS = ["INSTALL_VARIANT C172 C:\\R\\r%d.cfg" % i for i in range(15)] + [
     "CHANGE_GLOBAL_PARAMETER C172 General atc_type PIPER", "SANITIZE_VARIANTS C172"]
 
 
+REPAINTS = {"/R/r%d.cfg" % i: crlf("[fltsim.0]", "title=Repaint %d" % i, "sim=C",
+                                    "texture=paint%d" % i, final_line_end=True) for i in range(16)}
+
+
 class ParallelTest(unittest.TestCase):
-    def setUp(self):
-        self.scratch = scratch()
-        self.p = Prefix(os.path.join(self.scratch.name, "p"), dict({"C172/aircraft.cfg": BIG}, **{
-            "/R/r%d.cfg" % i: crlf("[fltsim.0]", "title=Repaint %d" % i, "sim=C",
-                                   "texture=paint%d" % i, final_line_end=True) for i in range(16)}))
-        self.cfg = self.p.path("C172/aircraft.cfg")
-
-    def tearDown(self):
-        self.scratch.cleanup()
-
-    def start(self, command_line):
-        return subprocess.Popen([os.environ["FUSELOX_BIN"]] + split(command_line), cwd=self.p.root,
-                                stdout=subprocess.PIPE, env=dict(os.environ,
-                                                                 WINEPREFIX=self.p.root))
-
     def test_installs_removals_and_changes_at_once(self):
-        for _ in range(3):
-            write(self.cfg, BIG)
-            runs = [self.start(command_line) for command_line in COMMANDS]
-            outs = [r.communicate(timeout=300)[0] for r in runs]
-            self.assertEqual([1] * len(runs), [r.returncode for r in runs], outs)
-            data = read(self.cfg)
-            numbers = [int(n) for n in re.findall(rb"^\s*\[fltsim\.(\d+)\]", data, re.I | re.M)]
-            # Numbered from 0: 8 base variants, 2 dropped, 1 commented out, 16 installed.
-            self.assertEqual(list(range(8 - 3 + 16)), numbers)
-            for i in range(16):
-                self.assertEqual(1, data.count(b"]\r\ntitle=Repaint %d\r\nsim=C\r\ntexture=paint%d"
-                                               % (i, i)))
-            for part in (b"=Base 4\r\nsim=C\r\ntexture=base4\r\natc_id=X4\r\n", b"//title=Base 7",
-                         b"=Base 6\r\nsim=C\r\ntexture=base6\r\natc_id=X6\r\n",
-                         b"[General]\r\natc_type=PIPER\r\n", BIG[BIG.index(b"[contact_points]"):]):
-                self.assertIn(part, data)
-            self.assertTrue(b"Base 1" not in data and b"base2" not in data and b"\r\r" not in data)
-            self.assertEqual((False, []), (data.endswith(b"\n"), working_files(self.p.root)))
+        with scratch() as folder:
+            p = Prefix(os.path.join(folder, "p"), dict({"C172/aircraft.cfg": BIG}, **REPAINTS))
+            for _ in range(3):
+                write(p.path("C172/aircraft.cfg"), BIG)
+                runs = [subprocess.Popen([os.environ["FUSELOX_BIN"]] + split(command_line),
+                                         cwd=p.root, stdout=subprocess.PIPE,
+                                         env=dict(os.environ, WINEPREFIX=p.root))
+                        for command_line in COMMANDS]
+                outs = [r.communicate(timeout=300)[0] for r in runs]
+                self.assertEqual([1] * len(runs), [r.returncode for r in runs], outs)
+                self.check(read(p.path("C172/aircraft.cfg")), working_files(p.root))
+
+    def check(self, data, left):
+        numbers = [int(n) for n in re.findall(rb"^\s*\[fltsim\.(\d+)\]", data, re.I | re.M)]
+        # Numbered from 0: 8 base variants, 2 dropped, 1 commented out, 16 installed.
+        self.assertEqual(list(range(8 - 3 + 16)), numbers)
+        for i in range(16):
+            self.assertEqual(1, data.count(b"]\r\ntitle=Repaint %d\r\nsim=C\r\ntexture=paint%d"
+                                           % (i, i)))
+        for part in (b"=Base 4\r\nsim=C\r\ntexture=base4\r\natc_id=X4\r\n", b"//title=Base 7",
+                     b"=Base 6\r\nsim=C\r\ntexture=base6\r\natc_id=X6\r\n",
+                     b"[General]\r\natc_type=PIPER\r\n", BIG[BIG.index(b"[contact_points]"):]):
+            self.assertIn(part, data)
+        self.assertTrue(b"Base 1" not in data and b"base2" not in data and b"\r\r" not in data)
+        self.assertEqual((False, []), (data.endswith(b"\n"), left))

@@ -10,10 +10,7 @@
 class ScratchFolder {
  public:
   ScratchFolder() { std::filesystem::create_directories(root_); }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  ~ScratchFolder() { std::filesystem::remove_all(root_, ignored_); }
   std::string path(const std::string& name) const { return (root_ / name).string(); }
   bool exists(const std::string& name) const { return std::filesystem::exists(path(name)); }
   void write(const std::string& name, const std::string& bytes) const {
@@ -27,6 +24,7 @@ class ScratchFolder {
  private:
   std::filesystem::path root_ = std::filesystem::temp_directory_path() /
                                 ("fuselox-test-" + std::to_string(std::random_device()()));
+  std::error_code ignored_;
 };
 
 #endif  // FUSELOX_TESTS_UNIT_SCRATCH_FOLDER_H_

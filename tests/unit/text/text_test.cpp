@@ -64,26 +64,6 @@ TEST(Rewrite, ChangesOnlyWhatTheEditChangesOrNothing) {
 }
 
 #ifndef _WIN32
-TEST(Rewrite, KeepsLinksAndModesAndSparesReadOnlyFiles) {
-  ScratchFolder scratch;
-  // A planted working file is not followed.
-  scratch.write("real.cfg", "a\n");
-  scratch.write("victim", "keep");
-  std::filesystem::create_symlink(scratch.path("victim"), scratch.path(kTemporaryFileName));
-  // A linked aircraft.cfg stays a link; the file it names keeps its mode.
-  std::filesystem::create_symlink(scratch.path("real.cfg"), scratch.path("aircraft.cfg"));
-  std::filesystem::permissions(scratch.path("real.cfg"), std::filesystem::perms(0620));
-  EXPECT_TRUE(rewrite(scratch, kSetFirst));
-  EXPECT_EQ("keep", scratch.read("victim"));
-  EXPECT_TRUE(std::filesystem::is_symlink(scratch.path("aircraft.cfg")));
-  EXPECT_EQ("x", scratch.read("real.cfg"));
-  EXPECT_EQ(std::filesystem::perms(0620),
-            std::filesystem::status(scratch.path("real.cfg")).permissions());
-  std::filesystem::permissions(scratch.path("real.cfg"), std::filesystem::perms::owner_read);
-  EXPECT_FALSE(rewrite(scratch, kAddLine));
-  EXPECT_EQ("x", scratch.read("real.cfg"));
-}
-
 // A write cut short (here by the file size limit) fails the rewrite and the
 // copy, whatever closing the file says afterwards; so does a working file
 // that cannot be made.
