@@ -26,8 +26,7 @@ def read_only(data):
     return lambda path: (write(path, data), os.chmod(path, 0o444))
 
 
-def raw_reg(value):
-    """user.reg text as Wine writes it, with the AppPath value given."""
+def raw_reg(value):  # user.reg text as Wine writes it, with the AppPath value given
     return {"USER.REG": b'WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Microsoft Games\\\\'
                         b'Flight Simulator\\\\10.0] 1\n"AppPath"=' + value + b"\n"}
 
@@ -209,6 +208,7 @@ TWO, ONE = b"NOERROR-2\n", b"NOERROR-1\n"
 INSTALL = "INSTALL_VARIANT C172 %s /COPY_TEXTURE_FOLDERS " % SRC
 LOCAL = "INSTALL_VARIANT C172 %s /SOURCEFILE_IN_AIRCRAFT_FOLDER "
 DEEP = "\\".join(["d" * 199] * 4 + ["s" * 189])  # "<aircraft folder>\<DEEP>": 1023 characters
+DEEP_KEY = "C172/" + DEEP.replace("\\", "/")
 INSTALLING = ({CFG: BASE + b"\r\n\r\n", SHIPPED: SOURCE}, [
     C(INSTALL, TWO, after=INSTALLED), C(INSTALL + "/ALLOW_DUPLICATES_BY_TITLE", TWO, after=BOTH),
     C(INSTALL + "/PREVENT_DUPLICATES_BY_TEXTURE", ONE, {SHIPPED: b"[fltsim.0]\ntitle=Z\ntexture=A\n"
@@ -231,8 +231,9 @@ INSTALLING = ({CFG: BASE + b"\r\n\r\n", SHIPPED: SOURCE}, [
       BASE + crlf("", "", "", "", *NEW_ONE).replace(b"Sky ", b"Sky")),
     C(LOCAL % "r.cfg" + "/COPY_TEXTURE_FOLDERS /DELETE_SOURCEFILE_AFTER_INSTALL", TWO,
       {"C172/r.cfg": SOURCE, "C172/texture.red/r": b"r"}, {CFG: INSTALLED, "C172/r.cfg": None}),
-    C(LOCAL % DEEP, TWO, {"C172/" + DEEP.replace("\\", "/"): SOURCE}, INSTALLED),
-    C(LOCAL % (DEEP + "s"), E, {"C172/%ss" % DEEP.replace("\\", "/"): SOURCE}, why="too long"),
+    C(LOCAL % DEEP + "/DELETE_SOURCEFILE_AFTER_INSTALL", TWO, {DEEP_KEY: SOURCE},
+      {CFG: INSTALLED, DEEP_KEY: None, DEEP_KEY[:-190]: DIR}),
+    C(LOCAL % (DEEP + "s"), E, {DEEP_KEY + "s": SOURCE}, why="too long"),
     C("INSTALL_VARIANT C172 C:\\nowhere.cfg", E, why=("cannot read", "nowhere.cfg")),
     C("INSTALL_VARIANT C172 " + SRC, E, {SHIPPED: b"[General]\nx=1\n"},
       why="fltsim.cfg has no [fltsim.N] section"),
