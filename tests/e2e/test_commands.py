@@ -60,7 +60,8 @@ SIMULATOR = ({"/Addons/Planes/Spit/aircraft.cfg": SIMPLE, CFG: SIMPLE, "/FSX/S/a
     C("PRINT_PATH_FSX", SIM.encode() + b"\n",
       raw_reg(b"hex(2):43,00,3a,00,5c,00,46,00,53,00,\\\n  58,00,5c,00")),
     C("PRINT_PATH_FSX", b"C:\n", raw_reg(b"hex(1):43,00,3a,00")),
-    C("PRINT_PATH_FSX", E, raw_reg(b"hex(1):43,00,3a,00,z"))]) + [
+    C("PRINT_PATH_FSX", E, raw_reg(b"hex(1):43,00,3a,00,z")),
+    C("PRINT_PATH_FSX", E, raw_reg(b"dword:00000001"))]) + [
     C("PRINT_PATH_FSX", b"C:\\FSX\\\n", {"FSX.CFG": None}),
     C("PRINT_PATH_FSX", b"C:\\%s\n" % (b"x" * 508), {"USER.REG": user_reg("C:\\" + "x" * 508)}),
     C("PRINT_PATH_FSX", E, {"USER.REG": user_reg("C:\\" + "x" * 509)}),
