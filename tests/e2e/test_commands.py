@@ -257,6 +257,7 @@ TEXTURES = ({CFG: BASE, SHIPPED: TRIMMED}, [
       {R + "texture.Blue Sky/t": b"dds", PARTIAL + "/t": b"d"},
       {CFG: CFG_TRIMMED, "C172/texture.Blue Sky/t": b"dds", R + "texture.Blue Sky": None,
        PARTIAL: None}),
+    C(INSTALL, E, {R + "texture.Blue Sky/t": b"t", PARTIAL + "/sub": DIR}, why="cannot create"),
     C("INSTALL_VARIANT C172 C:\\FSX\\SimObjects\\Airplanes\\C172\\fltsim.cfg /COPY_TEXTURE_FOLDERS "
       "/DELETE_TEXTURE_FOLDERS_AFTER_INSTALL /ALLOW_DUPLICATES_BY_TITLE", TWO,
       {"C172/fltsim.cfg": SOURCE, "C172/texture.red/r": b"r"}, BOTH),
