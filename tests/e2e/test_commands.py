@@ -186,6 +186,7 @@ CHANGING = (REAL, [
     C(CHANGE + "General atc_type X", OK, {CFG: "-> " + LINK, LINK: crlf("[General]", "atc_type=A")},
       {LINK: crlf("[General]", "atc_type=X")}),
     C("CHANGE_VARIANT_PARAMETER_BY_TITLE C172 same ATC_ID X", OK, SAME, SAME.replace(b"=2", b"=X")),
+    C("CHANGE_VARIANT_PARAMETER_BY_TITLE C172 first k X", E, BY_POSITION, why="variant's section"),
     C("READ_VARIANT_PARAMETER_BY_TITLE C172 second atc_id", b"2\n", BY_POSITION),
     C("CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 C atc_id 9" + ADD, OK, BY_POSITION,
       BY_POSITION.replace(b"atc_id=3", b"atc_id=9")),
