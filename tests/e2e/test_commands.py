@@ -234,7 +234,7 @@ INSTALLING = ({CFG: BASE + b"\r\n\r\n", SHIPPED: SOURCE}, [
     C(LOCAL % "r.cfg" + "/COPY_TEXTURE_FOLDERS /DELETE_SOURCEFILE_AFTER_INSTALL", TWO,
       {"C172/r.cfg": SOURCE, "C172/texture.red/r": b"r"}, {CFG: INSTALLED, "C172/r.cfg": None}),
     C(LOCAL % DEEP + "/DELETE_SOURCEFILE_AFTER_INSTALL", TWO, {DEEP_KEY: SOURCE},
-      {CFG: INSTALLED, DEEP_KEY: None, DEEP_KEY[:-190]: DIR}),
+      {CFG: INSTALLED, DEEP_KEY: None, DEEP_KEY.rsplit("/", 1)[0]: DIR}),
     C(LOCAL % (DEEP + "s"), E, {DEEP_KEY + "s": SOURCE}, why="too long"),
     C("INSTALL_VARIANT C172 C:\\nowhere.cfg", E, why=("cannot read", "nowhere.cfg")),
     C("INSTALL_VARIANT C172 " + SRC, E, {SHIPPED: b"[General]\nx=1\n"},
