@@ -38,8 +38,14 @@ bool patchPathIsFree(const CommandRequest& request) {
 }
 
 // Applies the patch to "<folder>\<relative path>", as the command gave them.
+// The path must stay inside the folder once "." and ".." are resolved: a
+// patch never reaches another aircraft or the user's settings.
 int applyBeneath(const std::string& folder, const CommandRequest& request) {
-  std::string target = folder + "\\" + request.relativePath();
+  std::string inside;
+  if (!platform::resolveInside(request.relativePath(), &inside)) {
+    return failWith("\"" + request.relativePath() + "\" is no path inside " + folder);
+  }
+  std::string target = folder + "\\" + inside;
   if (platform::pathLength(rebuildPath(target)) >= kSlotSize) {
     return failWith("target path too long");
   }

@@ -1,6 +1,7 @@
 // Folder-listing rules shared by both targets, so that a listing has the
 // same entries in the same order whatever the system underneath does.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -47,18 +48,68 @@ bool nameMatchesPattern(const std::string& name, const std::string& pattern) {
 
 bool namesDevice(const std::string& path) {
   size_t start = path.find_last_of("\\/:");
-  std::string name = path.substr(start == std::string::npos ? 0 : start + 1);
-  name = name.substr(0, name.find('.'));
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  for (char& c : name) c = upperAscii(c);
-  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
-      name == "CONOUT$") {
+  // Compared as UTF-16, as Windows does: the superscript digits are two
+  // bytes of UTF-8 but one character.
+  std::u16string name = wideFromPath(path.substr(start == std::string::npos ? 0 : start + 1));
+  name = name.substr(0, name.find(u'.'));
+  while (!name.empty() && name.back() == u' ') name.pop_back();
+  for (char16_t& c : name) c = upperAscii(c);
+  if (name == u"CON" || name == u"PRN" || name == u"AUX" || name == u"NUL" || name == u"CONIN$" ||
+      name == u"CONOUT$") {
     return true;
   }
-  // COM1 to COM9 and LPT1 to LPT9, also with the Latin-1 superscripts 1, 2, 3.
-  const std::string digits = "123456789\xB9\xB2\xB3";
-  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
-         digits.find(name[3]) != std::string::npos;
+  // COM1 to COM9 and LPT1 to LPT9, also with the superscripts 1, 2, 3.
+  const std::u16string digits = u"123456789\u00B9\u00B2\u00B3";
+  return name.size() == 4 && (name.compare(0, 3, u"COM") == 0 || name.compare(0, 3, u"LPT") == 0) &&
+         digits.find(name[3]) != std::u16string::npos;
+}
+
+bool isWindowsName(const std::string& name) {
+  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') {
+    return false;
+  }
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr) {
+      return false;
+    }
+  }
+  return !namesDevice(name);
+}
+
+std::string folderKeyOfName(const std::string& name) {
+  size_t end = name.find_last_not_of(". ");
+  std::string key = end == std::string::npos ? "" : name.substr(0, end + 1);
+  for (char& c : key) c = upperAscii(c);
+  return key;
+}
+
+bool resolveInside(const std::string& relative, std::string* inside) {
+  inside->clear();
+  if (relative.empty() || relative[0] == '\\' || relative[0] == '/' ||
+      relative.find(':') != std::string::npos) {
+    return false;
+  }
+  std::vector<std::string> kept;
+  size_t i = 0;
+  while (i <= relative.size()) {
+    size_t end = relative.find_first_of("\\/", i);
+    if (end == std::string::npos) end = relative.size();
+    std::string component = relative.substr(i, end - i);
+    i = end + 1;
+    if (component.empty() || component == ".") continue;
+    if (component == "..") {
+      if (kept.empty()) return false;
+      kept.pop_back();
+      continue;
+    }
+    // "...", ".. " and the like: Windows trims them to "." or "..".
+    if (component.find_first_not_of(". ") == std::string::npos) return false;
+    kept.push_back(component);
+  }
+  for (const std::string& component : kept) {
+    *inside += (inside->empty() ? "" : "\\") + component;
+  }
+  return !kept.empty();
 }
 
 void sortListing(std::vector<std::string>* names) {

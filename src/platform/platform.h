@@ -155,6 +155,62 @@ bool namesDevice(const std::string& path);
 // Sorts names as a listing returns them. Shared by both targets.
 void sortListing(std::vector<std::string>* names);
 
+// ---- Names and relative paths: pure, the same on both targets ------------
+
+// True when `name` is one name that Windows can hold in a folder: not empty,
+// not "." or "..", no control character, none of \ / : * ? " < > |, no final
+// dot or space (Win32 would drop it) and no device name. A host file system
+// may hold other names; such a name is never copied to where the simulator
+// will look for it.
+bool isWindowsName(const std::string& name);
+
+// A name as Windows compares names in a folder: ASCII letters upper-cased and
+// final dots and spaces dropped ("texture.Red." is "TEXTURE.RED").
+std::string folderKeyOfName(const std::string& name);
+
+// Resolves the "." and ".." of a path relative to some folder, by name.
+// False when the path is empty, absolute, names a drive or a stream (":"),
+// climbs out of the folder, names the folder itself, or holds a component
+// that Windows would turn into another (dots and spaces only). Otherwise
+// `inside` gets the remaining components joined by "\".
+bool resolveInside(const std::string& relative, std::string* inside);
+
+// ---- Folders opened once --------------------------------------------------
+
+// A folder opened once. Every name given to it is one component, used as it
+// is (a name a listing gave, "a\b" on POSIX included): never split at a
+// separator or resolved again, and looked up exactly, not ignoring case.
+// Sub-folders, files and entries to delete are reached relative to the
+// folder itself (openat and unlinkat on POSIX), and no final link is
+// followed: a link is reported as one, opened as nothing, and removed
+// itself.
+class Folder {
+ public:
+  virtual ~Folder() = default;
+  // The entries matching a name pattern, as listFolder gives them.
+  virtual bool list(const std::string& namePattern, std::vector<std::string>* names) = 0;
+  virtual EntryKind inspect(const std::string& name) = 0;
+  // A sub-folder that is no link; nullptr otherwise.
+  virtual std::unique_ptr<Folder> openFolder(const std::string& name) = 0;
+  // A regular file that is no link, for reading; nullptr otherwise.
+  virtual FILE* openForReading(const std::string& name) = 0;
+  // A new file, created exclusively; nullptr when the name exists.
+  virtual FILE* createNewFile(const std::string& name) = 0;
+  virtual bool createFolder(const std::string& name) = 0;
+  // A file or a link, removed itself; false for a folder.
+  virtual bool removeFile(const std::string& name) = 0;
+  // An empty folder, or a link itself.
+  virtual bool removeFolder(const std::string& name) = 0;
+  // Renames an entry to a name that does not exist yet.
+  virtual bool rename(const std::string& from, const std::string& to) = 0;
+  // Puts the folder's entries on disk (see syncFolder).
+  virtual bool sync() = 0;
+};
+
+// Opens the folder a path names (resolved as every path is, links on the
+// way followed); nullptr when it is no folder or cannot be opened.
+std::unique_ptr<Folder> openFolder(const std::string& path);
+
 // An exclusive inter-process lock on one folder, held until destruction.
 // Released by the system when the process dies. Leaves no file behind.
 class FolderLock {

@@ -448,6 +448,113 @@ bool listFolder(const std::string& pattern, std::vector<std::string>* names) {
   return true;
 }
 
+namespace {
+
+// A name this folder can take as one component: a listed name may hold "\\"
+// on POSIX and is used as it is, but never "/", "." or "..".
+bool oneComponent(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         !namesDevice(name);
+}
+
+FILE* streamFor(int fd, const char* mode) {
+  if (fd < 0) return nullptr;
+  FILE* file = fdopen(fd, mode);
+  if (file == nullptr) close(fd);
+  return file;
+}
+
+class PosixFolder : public Folder {
+ public:
+  explicit PosixFolder(int fd) : fd_(fd) {}
+  ~PosixFolder() override { close(fd_); }
+
+  bool list(const std::string& namePattern, std::vector<std::string>* names) override {
+    names->clear();
+    int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+    if (dir == nullptr) {
+      if (fd >= 0) close(fd);
+      return false;
+    }
+    while (struct dirent* entry = readdir(dir)) {
+      if (nameMatchesPattern(entry->d_name, namePattern)) names->push_back(entry->d_name);
+    }
+    closedir(dir);
+    sortListing(names);
+    return true;
+  }
+
+  EntryKind inspect(const std::string& name) override {
+    struct stat st;
+    if (!oneComponent(name) || fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      return EntryKind::kMissing;
+    }
+    if (S_ISLNK(st.st_mode)) return EntryKind::kLink;
+    if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
+    return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
+  }
+
+  std::unique_ptr<Folder> openFolder(const std::string& name) override {
+    if (!oneComponent(name)) return nullptr;
+    int fd = openat(fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return fd < 0 ? nullptr : std::make_unique<PosixFolder>(fd);
+  }
+
+  FILE* openForReading(const std::string& name) override {
+    if (!oneComponent(name)) return nullptr;
+    int fd = openat(fd_, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+                    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+      close(fd);
+      return nullptr;
+    }
+    return streamFor(fd, "rb");
+  }
+
+  FILE* createNewFile(const std::string& name) override {
+    if (!oneComponent(name)) return nullptr;
+    return streamFor(
+        openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666),
+        "wb");
+  }
+
+  bool createFolder(const std::string& name) override {
+    return oneComponent(name) && mkdirat(fd_, name.c_str(), 0777) == 0;
+  }
+
+  bool removeFile(const std::string& name) override {
+    EntryKind kind = inspect(name);
+    return kind != EntryKind::kMissing && kind != EntryKind::kFolder &&
+           unlinkat(fd_, name.c_str(), 0) == 0;
+  }
+
+  bool removeFolder(const std::string& name) override {
+    EntryKind kind = inspect(name);
+    if (kind == EntryKind::kLink) return unlinkat(fd_, name.c_str(), 0) == 0;
+    return kind == EntryKind::kFolder && unlinkat(fd_, name.c_str(), AT_REMOVEDIR) == 0;
+  }
+
+  bool rename(const std::string& from, const std::string& to) override {
+    return inspect(from) != EntryKind::kMissing && oneComponent(to) &&
+           inspect(to) == EntryKind::kMissing && renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
+  }
+
+  bool sync() override { return fsync(fd_) == 0; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<Folder> openFolder(const std::string& path) {
+  if (!usable(path)) return nullptr;
+  int fd = open(hostPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return fd < 0 ? nullptr : std::make_unique<PosixFolder>(fd);
+}
+
 std::unique_ptr<FolderLock> lockFolder(const std::string& folder) {
   int fd = open(hostPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return nullptr;

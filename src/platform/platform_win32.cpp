@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -404,6 +405,73 @@ bool listFolder(const std::string& pattern, std::vector<std::string>* names) {
   FindClose(find);
   sortListing(names);
   return complete;
+}
+
+namespace {
+
+// A folder by its path: Win32 takes a name as one component only when it
+// holds no separator, stream colon or wildcard and no final dot or space
+// that the path rules would drop, which is exactly a Windows name. Any other
+// listed name (Wine shows host names) is refused rather than reinterpreted.
+class Win32Folder : public Folder {
+ public:
+  explicit Win32Folder(std::string path) : path_(std::move(path)) {}
+
+  bool list(const std::string& namePattern, std::vector<std::string>* names) override {
+    return listFolder(path_ + "\\" + namePattern, names);
+  }
+  EntryKind inspect(const std::string& name) override {
+    return isWindowsName(name) ? platform::inspect(child(name)) : EntryKind::kMissing;
+  }
+  std::unique_ptr<Folder> openFolder(const std::string& name) override {
+    if (inspect(name) != EntryKind::kFolder) return nullptr;
+    return std::make_unique<Win32Folder>(child(name));
+  }
+  FILE* openForReading(const std::string& name) override {
+    return inspect(name) == EntryKind::kFile ? platform::openForReading(child(name)) : nullptr;
+  }
+  FILE* createNewFile(const std::string& name) override {
+    if (!isWindowsName(name)) return nullptr;
+    HANDLE handle =
+        CreateFileW(widePath(child(name)).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return streamFor(handle, _O_WRONLY | _O_BINARY, "wb");
+  }
+  bool createFolder(const std::string& name) override {
+    return isWindowsName(name) && platform::createFolder(child(name));
+  }
+  bool removeFile(const std::string& name) override {
+    return isWindowsName(name) && platform::removeFile(child(name));
+  }
+  bool removeFolder(const std::string& name) override {
+    return isWindowsName(name) && platform::removeFolder(child(name));
+  }
+  bool rename(const std::string& from, const std::string& to) override {
+    return isWindowsName(from) && isWindowsName(to) &&
+           MoveFileExW(widePath(child(from)).c_str(), widePath(child(to)).c_str(), 0) != 0;
+  }
+  bool sync() override { return syncFolder(path_); }
+
+ private:
+  std::string child(const std::string& name) const { return path_ + "\\" + name; }
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<Folder> openFolder(const std::string& path) {
+  DWORD attributes = attributesOf(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return nullptr;
+  }
+  std::string folder = path;
+  // "C:\" keeps its separator: "C:" alone is the drive's current folder.
+  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/') &&
+         folder[folder.size() - 2] != ':') {
+    folder.pop_back();
+  }
+  return std::make_unique<Win32Folder>(folder);
 }
 
 std::unique_ptr<FolderLock> lockFolder(const std::string& folder) {

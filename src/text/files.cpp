@@ -22,22 +22,16 @@ std::string joinPath(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
 }
 
-bool copyFileBytes(const std::string& source, const std::string& destination) {
-  FILE* in = platform::openForReading(source);
-  if (in == nullptr) return false;
-  FILE* out = platform::createNewFile(destination);
-  if (out == nullptr) {
-    std::fclose(in);
-    return false;
-  }
-  char buffer[kCopyChunk];
-  bool ok = true;
+bool copyAndClose(FILE* in, FILE* out) {
+  bool ok = in != nullptr && out != nullptr;
+  static char buffer[kCopyChunk];
   size_t n;
   while (ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
     ok = std::fwrite(buffer, 1, n, out) == n;
   }
   ok = ok && !std::ferror(in);
-  std::fclose(in);
+  if (in != nullptr) std::fclose(in);
+  if (out == nullptr) return false;
   // On disk before anyone renames the copy into place.
   ok = platform::syncFile(out) && ok;
   ok = std::fclose(out) == 0 && ok;

@@ -4,6 +4,7 @@
 #ifndef FUSELOX_TEXT_FILES_H_
 #define FUSELOX_TEXT_FILES_H_
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,10 +17,9 @@ extern const char kRemovalWorkFileName[];  // "liverymend.temp"
 // target accepts the doubled separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
-// Makes the new file `destination` (created exclusively, never through a
-// link) a byte copy of the regular file `source`, flushed to disk. False when
-// either cannot be opened or a read or write fails.
-bool copyFileBytes(const std::string& source, const std::string& destination);
+// Copies the rest of `in` into `out`, puts `out` on disk and closes both.
+// False when either is missing or a read, write or flush fails.
+bool copyAndClose(FILE* in, FILE* out);
 
 // Where the working file `workingName` of `target` goes: beside the file
 // the target finally names, so that a link stays a link and the working

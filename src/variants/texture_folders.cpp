@@ -1,86 +1,117 @@
 #include "variants/texture_folders.h"
 
-#include "platform/platform.h"
+#include <set>
+
 #include "text/files.h"
-#include "text/lines.h"
 
 namespace {
 
+using platform::EntryKind;
+using platform::Folder;
+
 bool isDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
-// `folderName` is a listed name (a path); texture values are narrow text.
+// The texture value a listed folder name serves: everything after
+// "texture."; empty for "texture" alone. False for any other name.
+bool servedValue(const std::string& folderName, std::string* value) {
+  static const std::string kPrefix = "texture.";
+  if (platform::equalsIgnoringAsciiCase(folderName, "texture")) {
+    value->clear();
+    return true;
+  }
+  if (folderName.size() <= kPrefix.size() ||
+      !platform::equalsIgnoringAsciiCase(folderName.substr(0, kPrefix.size()), kPrefix)) {
+    return false;
+  }
+  *value = folderName.substr(kPrefix.size());
+  return true;
+}
+
 bool servesSomeSection(const std::string& folderName, const std::vector<SourceSection>& sections) {
-  size_t dot = folderName.rfind('.');
-  std::string suffix = dot == std::string::npos ? "" : folderName.substr(dot + 1);
+  std::string value;
+  if (!servedValue(folderName, &value)) return false;
   for (const SourceSection& section : sections) {
-    if (platform::equalsIgnoringAsciiCase(platform::pathFromNarrow(section.texture), suffix))
+    if (platform::equalsIgnoringAsciiCase(platform::pathFromNarrow(section.texture), value)) {
       return true;
+    }
   }
   return false;
 }
 
-// Deletes a folder's files and then the folder. A link, as the folder or
-// inside it, is removed itself and never followed; sub-folders stay (and
-// keep the folder).
-void removeFolderWithFiles(const std::string& folder) {
-  platform::EntryKind kind = platform::inspect(folder);
-  if (kind == platform::EntryKind::kLink) {
-    if (!platform::removeFolder(folder)) platform::removeFile(folder);
+// Deletes the entry `name` of `parent`: a link itself, or a folder's files
+// and then the folder. Sub-folders stay (and keep the folder).
+void removeFolderWithFiles(Folder* parent, const std::string& name) {
+  EntryKind kind = parent->inspect(name);
+  if (kind == EntryKind::kLink) {
+    parent->removeFolder(name);
     return;
   }
-  if (kind != platform::EntryKind::kFolder) return;
+  std::unique_ptr<Folder> folder = kind == EntryKind::kFolder ? parent->openFolder(name) : nullptr;
   std::vector<std::string> names;
-  if (!platform::listFolder(joinPath(folder, "*.*"), &names)) return;
-  for (const std::string& name : names) {
-    std::string entry = joinPath(folder, name);
-    if (isDotEntry(name) || platform::inspect(entry) == platform::EntryKind::kFolder) continue;
-    if (!platform::removeFile(entry)) platform::removeFolder(entry);
+  if (folder == nullptr || !folder->list("*.*", &names)) return;
+  for (const std::string& entry : names) {
+    if (!isDotEntry(entry) && folder->inspect(entry) != EntryKind::kFolder) {
+      folder->removeFile(entry);
+    }
   }
-  platform::removeFolder(folder);
+  parent->removeFolder(name);
 }
 
-// Copies the files (not the sub-folders) of `source` into `destination`,
-// each flushed to disk; false when one cannot be copied or is a link (its
-// content lies outside the shipped folder).
-bool copyEveryFile(const std::string& destination, const std::string& source, std::string* err) {
+// The files (not the sub-folders) of a shipped folder, each checked before
+// anything is written: a link or other non-file has its content elsewhere,
+// and a name Windows cannot hold would not be the same file to the
+// simulator.
+bool shippedFiles(Folder* shipped, const std::string& where, std::vector<std::string>* files,
+                  std::string* err) {
   std::vector<std::string> names;
-  if (!platform::listFolder(joinPath(source, "*.*"), &names)) {
-    *err = "cannot list " + source;
+  if (!shipped->list("*.*", &names)) {
+    *err = "cannot list " + where;
     return false;
   }
   for (const std::string& name : names) {
-    std::string file = joinPath(source, name);
-    platform::EntryKind kind = platform::inspect(file);
-    if (isDotEntry(name) || kind == platform::EntryKind::kFolder) continue;
-    if (kind != platform::EntryKind::kFile) {
-      *err = file + " is a link or no regular file: the texture folder is not copied";
+    EntryKind kind = shipped->inspect(name);
+    if (isDotEntry(name) || kind == EntryKind::kFolder) continue;
+    if (kind != EntryKind::kFile) {
+      *err =
+          joinPath(where, name) + " is a link or no regular file: the texture folder is not copied";
       return false;
     }
-    if (!copyFileBytes(file, joinPath(destination, name))) {
-      *err = "cannot copy " + file + " (disk full?)";
+    if (!platform::isWindowsName(name)) {
+      *err = "\"" + name + "\" in " + where + " is no Windows file name: nothing is copied";
       return false;
     }
+    files->push_back(name);
   }
   return true;
 }
 
-// Puts a copy of the shipped folder at `target` whole: the files go into a
+// Puts a copy of the shipped folder under `name` whole: the files go into a
 // staging folder that is renamed when all are there and on disk, so that a
 // run killed half way never leaves a partial folder that the next run would
-// take for the user's own.
-bool placeTextureFolder(const std::string& shipped, const std::string& target, std::string* err) {
-  std::string staging = target + ".fuselox-partial";
-  removeFolderWithFiles(staging);
-  if (!platform::createFolder(staging)) {
-    *err = "cannot create " + staging;
+// take for the user's own. The staging folder is new, so each file is
+// created in it directly by its name.
+bool placeTextureFolder(Folder* aircraft, Folder* shipped, const std::string& name,
+                        const std::vector<std::string>& files, std::string* err) {
+  std::string staging = name + ".fuselox-partial";
+  removeFolderWithFiles(aircraft, staging);
+  std::unique_ptr<Folder> target =
+      aircraft->createFolder(staging) ? aircraft->openFolder(staging) : nullptr;
+  if (target == nullptr) {
+    *err = "cannot create " + staging + " in the aircraft folder";
     return false;
   }
-  bool ok = copyEveryFile(staging, shipped, err) && platform::syncFolder(staging);
-  if (ok && !platform::renameFolder(staging, target)) {
-    ok = false;
-    *err = "cannot rename " + staging + " to " + target;
+  bool ok = true;
+  for (size_t i = 0; ok && i < files.size(); ++i) {
+    ok = copyAndClose(shipped->openForReading(files[i]), target->createNewFile(files[i]));
+    if (!ok) *err = "cannot copy " + name + "\\" + files[i] + " (disk full?)";
   }
-  if (!ok) removeFolderWithFiles(staging);
+  ok = ok && target->sync();
+  target.reset();
+  if (ok && !aircraft->rename(staging, name)) {
+    ok = false;
+    *err = "cannot rename " + staging + " to " + name;
+  }
+  if (!ok) removeFolderWithFiles(aircraft, staging);
   return ok;
 }
 
@@ -95,49 +126,105 @@ bool placeTextureFolders(const std::string& sourceFile, const std::string& aircr
                          const std::vector<SourceSection>& sections, TexturePlacement* placement,
                          std::string* err) {
   std::string sourceFolder = folderOfPath(sourceFile);
+  placement->source = platform::openFolder(sourceFolder);
+  placement->aircraft = platform::openFolder(aircraftFolderPath);
+  Folder* source = placement->source.get();
+  Folder* aircraft = placement->aircraft.get();
   std::vector<std::string> names;
-  if (sections.empty() || !platform::listFolder(joinPath(sourceFolder, "texture.*"), &names)) {
-    return true;
-  }
-  for (const std::string& name : names) {
-    if (!servesSomeSection(name, sections)) continue;
-    std::string shipped = joinPath(sourceFolder, name);
-    std::string target = joinPath(aircraftFolderPath, name);
-    // A source file inside the aircraft folder ships the aircraft's own
-    // folders: nothing to copy, and nothing that may be deleted.
-    if (platform::sameExistingFile(shipped, target)) continue;
-    platform::EntryKind kind = platform::inspect(shipped);
-    if (kind == platform::EntryKind::kLink) {
-      *err = shipped + " is a link: the texture folder is not copied";
-    } else if (kind != platform::EntryKind::kFolder) {
-      continue;
-    } else if (platform::inspect(target) != platform::EntryKind::kMissing) {
-      placement->shipped.push_back(shipped);
-      continue;
-    } else if (placeTextureFolder(shipped, target, err)) {
-      placement->created.push_back(target);
-      placement->shipped.push_back(shipped);
-      continue;
-    }
-    removeCreatedFolders(*placement);
+  if (sections.empty() || source == nullptr || !source->list("texture*", &names)) return true;
+  if (aircraft == nullptr) {
+    *err = "cannot open the aircraft folder " + aircraftFolderPath;
     return false;
   }
-  platform::syncFolder(aircraftFolderPath);
+  // Every shipped folder and file is checked before the first is copied.
+  struct Shipped {
+    std::string name;
+    std::unique_ptr<Folder> folder;
+    std::vector<std::string> files;
+  };
+  std::vector<Shipped> wanted;
+  // A source file inside the aircraft folder ships the aircraft's own
+  // folders: nothing to copy, and nothing that may be deleted.
+  if (platform::sameExistingFile(sourceFolder, aircraftFolderPath)) return true;
+  for (const std::string& name : names) {
+    if (!servesSomeSection(name, sections)) continue;
+    std::string where = joinPath(sourceFolder, name);
+    EntryKind kind = source->inspect(name);
+    if (kind == EntryKind::kLink) {
+      *err = where + " is a link: the texture folder is not copied";
+      return false;
+    }
+    if (kind != EntryKind::kFolder) continue;
+    if (!platform::isWindowsName(name)) {
+      *err = "\"" + name + "\" is no Windows folder name: nothing is copied";
+      return false;
+    }
+    Shipped entry{name, source->openFolder(name), {}};
+    if (entry.folder == nullptr) {
+      *err = "cannot open " + where;
+      return false;
+    }
+    if (!shippedFiles(entry.folder.get(), where, &entry.files, err)) return false;
+    wanted.push_back(std::move(entry));
+  }
+  // The aircraft folder is listed once; Windows takes names alike when
+  // they differ only in letter case or final dots and spaces.
+  std::vector<std::string> present;
+  std::set<std::string> taken;
+  if (!wanted.empty() && aircraft->list("*", &present)) {
+    for (const std::string& name : present) taken.insert(platform::folderKeyOfName(name));
+  }
+  for (Shipped& entry : wanted) {
+    if (!taken.insert(platform::folderKeyOfName(entry.name)).second) {
+      placement->shipped.push_back(entry.name);
+      continue;
+    }
+    if (!placeTextureFolder(aircraft, entry.folder.get(), entry.name, entry.files, err)) {
+      removeCreatedFolders(*placement);
+      return false;
+    }
+    placement->created.push_back(entry.name);
+    placement->shipped.push_back(entry.name);
+  }
+  aircraft->sync();
   return true;
 }
 
 void removeCreatedFolders(const TexturePlacement& placement) {
-  for (const std::string& folder : placement.created) removeFolderWithFiles(folder);
+  for (const std::string& name : placement.created) {
+    removeFolderWithFiles(placement.aircraft.get(), name);
+  }
 }
 
 void deleteShippedFolders(const TexturePlacement& placement) {
-  for (const std::string& folder : placement.shipped) removeFolderWithFiles(folder);
+  for (const std::string& name : placement.shipped) {
+    removeFolderWithFiles(placement.source.get(), name);
+  }
+}
+
+std::string textureFolderKey(const std::string& value) {
+  return platform::folderKeyOfName("texture." + platform::pathFromNarrow(value));
 }
 
 void deleteTextureFolder(const std::string& aircraftFolderPath, const std::string& value) {
-  if (value.empty() || value == "." || value.find_first_of("\\/") != std::string::npos ||
-      value.find("..") != std::string::npos) {
+  // An empty value (or dots and spaces) would name the aircraft's own
+  // "texture" folder.
+  if (value.find_first_of("\\/") != std::string::npos || value.find("..") != std::string::npos ||
+      textureFolderKey(value) == "TEXTURE") {
     return;
   }
-  removeFolderWithFiles(joinPath(aircraftFolderPath, "texture." + platform::pathFromNarrow(value)));
+  std::string exact = "texture." + platform::pathFromNarrow(value);
+  std::unique_ptr<Folder> aircraft = platform::openFolder(aircraftFolderPath);
+  std::vector<std::string> names;
+  if (aircraft == nullptr || !aircraft->list("texture*", &names)) return;
+  // The name as written when it exists, else the one Windows would take.
+  std::string found;
+  for (const std::string& name : names) {
+    if (name == exact) found = name;
+    if (found.empty() && !isDotEntry(name) &&
+        platform::folderKeyOfName(name) == textureFolderKey(value)) {
+      found = name;
+    }
+  }
+  if (!found.empty()) removeFolderWithFiles(aircraft.get(), found);
 }

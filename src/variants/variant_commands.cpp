@@ -59,6 +59,21 @@ bool installInto(const std::string& folder, const std::string& sourcePath,
       err);
 }
 
+// The sections that an install into <folder>\aircraft.cfg as it stands
+// keeps (the duplicate checks leave the others out).
+bool sectionsToInstall(const std::string& folder, const std::vector<SourceSection>& sections,
+                       const InstallOptions& options, std::vector<SourceSection>* kept,
+                       std::string* err) {
+  TextContent content;
+  if (!readTextFile(joinPath(folder, "aircraft.cfg"), &content, err)) return false;
+  std::vector<bool> leaveOut =
+      duplicateSections(content.text, sections, options.preventByTitle, options.preventByTexture);
+  for (size_t i = 0; i < sections.size(); ++i) {
+    if (!leaveOut[i]) kept->push_back(sections[i]);
+  }
+  return true;
+}
+
 // "<folder>\<name>" when the flag says the source lies in the aircraft
 // folder, else the name as given. False when it does not fit a slot, or
 // when it is the aircraft.cfg being changed (any spelling, any link): that
@@ -84,6 +99,20 @@ std::vector<SourceSection> sectionsForTextures(const std::string& sourcePath, st
   std::vector<SourceSection> sections;
   loadSource(sourcePath, 0, &sections, err);
   return sections;
+}
+
+// True when some variant of `lines` names the texture folder of `value`,
+// compared as the file system compares names.
+bool textureFolderStillNamed(const std::vector<std::string>& lines, const std::string& value) {
+  std::string key = textureFolderKey(value);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string other;
+    if (isVariantHeader(lines[i]) && blockTextureValue(lines, static_cast<int>(i), &other) &&
+        textureFolderKey(other) == key) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::unique_ptr<platform::FolderLock> lockOrExplain(const std::string& folder, std::string* err) {
@@ -117,8 +146,9 @@ int removeVariant(const CommandRequest& request, const std::string& key, LookupM
         removeBlock(&lines, header, request.removalDestructive);
         renumberVariants(&lines);
         *text = joinLines(lines);
-        // A folder that a remaining variant still names stays.
-        deleteFolder = hasTexture && !variantTextureExists(*text, textureValue);
+        // A folder that a remaining variant still names stays, however
+        // that variant spells it.
+        deleteFolder = hasTexture && !textureFolderStillNamed(lines, textureValue);
         return true;
       },
       &err);
@@ -158,17 +188,19 @@ int handleInstallVariant(const CommandRequest& request) {
   if (!lock || !sourcePathFor(request, folder, &sourcePath, &err)) return failWith(err);
   std::vector<SourceSection> sections = sectionsForTextures(sourcePath, &err);
   if (sections.empty()) return failWith(err);
+  InstallOptions options = {true, request.preventDuplicatesByTitle != 0,
+                            request.preventDuplicatesByTexture != 0};
   // Texture folders first: if one cannot be copied whole, aircraft.cfg is
-  // not touched and the folders already placed go again.
+  // not touched and the folders already placed go again. Only the sections
+  // that will be installed get theirs: no variant would name the others.
   TexturePlacement placement;
+  std::vector<SourceSection> installed;
   if (request.copyTextureFolders &&
-      !placeTextureFolders(sourcePath, folder, sections, &placement, &err)) {
+      (!sectionsToInstall(folder, sections, options, &installed, &err) ||
+       !placeTextureFolders(sourcePath, folder, installed, &placement, &err))) {
     return failWith(err);
   }
-  if (!installInto(
-          folder, sourcePath,
-          {true, request.preventDuplicatesByTitle != 0, request.preventDuplicatesByTexture != 0},
-          &err)) {
+  if (!installInto(folder, sourcePath, options, &err)) {
     removeCreatedFolders(placement);
     return failWith(err);
   }

@@ -77,7 +77,8 @@ TEST(Rewrite, NoticesAFailedWrite) {
   auto handler = std::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
   bool rewritten = rewrite(scratch, [](Lines* l) { return l->emplace_back(9999, 'x'), true; });
-  bool copied = copyFileBytes(scratch.path("big"), scratch.path("copy"));
+  bool copied = copyAndClose(fopen(scratch.path("big").c_str(), "rb"),
+                             fopen(scratch.path("copy").c_str(), "wb"));
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, handler);
   EXPECT_FALSE(rewritten || copied);
