@@ -40,6 +40,39 @@ bool equalsSwitch(const std::u16string& entry, const char* text) {
   return i == entry.size();
 }
 
+// Text compared with or written into aircraft.cfg must be one-byte text of
+// one line: a wider character would match its low byte, and a line break or
+// "=" in a key (or "]" in a section name) would write lines that no later
+// command reads as meant. Paths are not file text and keep every character.
+bool fitsFileText(const CommandInfo& command, Slot slot, const std::u16string& arg,
+                  std::string* err) {
+  bool isPath = slot == kAircraftFolder || slot == kSourceFile || slot == kOldFile ||
+                slot == kNewFile || slot == kPatchFile ||
+                (slot == kParameter &&
+                 (command.code == BINPATCH_APPLY || command.code == BINPATCH_APPLY_TO_FSX));
+  if (isPath) return true;
+  const char* what = slot == kParameter  ? "parameter name"
+                     : slot == kSection  ? "section name"
+                     : slot == kNewValue ? "value"
+                     : slot == kTitle    ? "title"
+                                         : "texture";
+  for (char16_t c : arg) {
+    if (c > 0xFF) {
+      *err = std::string("the ") + what + " holds a character that aircraft.cfg cannot hold";
+      return false;
+    }
+    if (c == u'\r' || c == u'\n' || c == 0) {
+      *err = std::string("the ") + what + " holds a line break or NUL";
+      return false;
+    }
+    if ((slot == kParameter && c == u'=') || (slot == kSection && c == u']')) {
+      *err = std::string("the ") + what + " holds \"" + static_cast<char>(c) + "\"";
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 const std::vector<CommandInfo>& commandTable() {
@@ -178,6 +211,10 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
       printResult(std::string("ERROR Argument too long for mode ") + match->name + "\n");
       *err = "argument " + std::to_string(i + 1) + " is longer than " +
              std::to_string(kSlotSize - 1) + " characters";
+      return nullptr;
+    }
+    if (!fitsFileText(*match, match->slots[i], args[i + 2], err)) {
+      printResult("ERROR\n");
       return nullptr;
     }
     request->args[match->slots[i]] = value;

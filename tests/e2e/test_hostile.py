@@ -6,8 +6,8 @@ import os
 import shutil
 import unittest
 
-from harness import CFG, E, OK, UNDER_WINE, Case as C, PrefixTest, as_files, crlf, read, \
-    user_reg, write
+from harness import CFG, DIR, E, OK, SETTINGS, UNDER_WINE, Case as C, PrefixTest, as_files, \
+    crlf, read, user_reg, write
 from test_commands import NEW, OLD, PATCH_XX, SIMPLE, copy, literal, patch
 
 # Where the builds must differ: Wine cannot remove a host link by itself, so the Windows program
@@ -133,9 +133,66 @@ LINKS = ({CFG: LINKED, "/r/fltsim.cfg": crlf("[fltsim.0]", "title=N", "texture=N
     C("VERIFY_AIRCRAFT C172", E, os.mkfifo),
     C("VERIFY_AIRCRAFT C172", E, lambda p: os.symlink("/dev/zero", p))])
 
+# A hostile archive or patch never reaches outside its folder. A name from a listing is one name
+# (on POSIX it may hold "\\"); a relative path stays inside the folder it is relative to; a shipped
+# name Windows cannot hold is refused before anything is written.
+CLIMB = "..\\" * 5 + SETTINGS[1:].replace("/", "\\") + "\\fsx.cfg"
+RED_ONLY = crlf("[fltsim.0]", "title=A", "texture=Red")
+
+
+def ship(texture, folder=None, title="N"):
+    """A repaint of one section and its texture folder ("texture.<texture>" unless named)."""
+    return {R + "fltsim.cfg": crlf("[fltsim.0]", "title=" + title, "texture=" + texture),
+            R + (folder or "texture." + texture) + "/t.dds": b"dds"}
+
+
+def added(title, texture):
+    return SIMPLE + crlf("", "", "[fltsim.1]", "title=" + title, "texture=" + texture)
+
+
+BAD_NAMES = ["a:b", "a*b", "a?b", 'a"b', "a<b", "a>b", "a|b", "a\x01b", "t.dds.", "t.dds ", "CON",
+             "com\u00b9.dds", "LPT\u00b3", "a\\b"]
+ESCAPES = ({CFG: SIMPLE, "C172/m.bin": OLD, "C172/COM\u00b9": OLD, "DC3/m.bin": OLD,
+            "/FSX/m.bin": OLD, "/work/p.bdiff": PATCH_XX}, [
+    # Listed names: deleted by their literal name inside the folder; never copied.
+    C(REMOVE % "R /REMOVAL_DELETETEXTUREFOLDER", OK, {CFG: WITH_R, "C172/texture.Red/" + CLIMB: b"x"},
+      {CFG: SIMPLE, "C172/texture.Red": None}),
+    C(COPY, E, dict(ship("Red"), **{R + "texture.Red/" + CLIMB: b"evil"}), why="no Windows"),
+    C(COPY, E, ship("R:d"), why="no Windows folder name"),
+    C(COPY, E, ship("q\\..\\..\\victim")),
+    C(COPY, b"NOERROR-1\n", dict(ship("\\victim", "texture.q\\..\\..\\victim"),
+                                 **{"/Downloads/victim/v": b"v"}), {CFG: added("N", "\\victim")}),
+] + [C(COPY, E, {R + "fltsim.cfg": SOURCE, R + "texture.Red/" + name: b"x"}) for name in BAD_NAMES] + [
+    # A folder is "texture." and the whole value; only installed sections get theirs.
+    C(COPY, b"NOERROR-1\n", ship("N123.AB"), {CFG: added("N", "N123.AB"), R + "texture.N123.AB":
+                                               None, "C172/texture.N123.AB/t.dds": b"dds"}),
+    C(COPY, b"NOERROR-1\n", dict(ship("AB", "texture.N123.AB"), **ship("AB", "texture.Sunset.AB")),
+      {CFG: added("N", "AB")}),
+    C(COPY, b"NOERROR-1\n", ship("Dup", title="A")),
+    # Windows takes "texture.Red." for "texture.Red".
+    C(REMOVE % "B /REMOVAL_DELETETEXTUREFOLDER", OK, {CFG: RED_ONLY + crlf(
+        "", "[fltsim.1]", "title=B", "texture=Red."), "C172/texture.Red/t": b"t"}, RED_ONLY),
+    C(REMOVE % "A /REMOVAL_DELETETEXTUREFOLDER", OK, {CFG: RED_ONLY.replace(b"Red", b"Red."),
+                                                     "C172/texture.Red/t": b"t"},
+      {CFG: b"", "C172/texture.Red": None}),
+    # Relative patch targets stay inside their folder.
+    C("BINPATCH_APPLY C172 sub\\..\\.\\m.bin p.bdiff", OK, after={"C172/m.bin": NEW}),
+    C("BINPATCH_APPLY_TO_FSX m.bin p.bdiff", OK, after={"/FSX/m.bin": NEW}),
+] + [C("BINPATCH_APPLY C172 %s p.bdiff" % target, E) for target in (
+    "..\\DC3\\m.bin", "sub\\..\\..\\DC3\\m.bin", "C:\\FSX\\m.bin", "\\FSX\\m.bin", "C:m.bin",
+    "m.bin:s", "...\\m.bin", ".. \\DC3\\m.bin", ".", "COM\u00b9")] + [
+    C("BINPATCH_APPLY_TO_FSX %s p.bdiff" % target, E) for target in (
+        "..\\FSX\\m.bin", CLIMB, "/FSX/m.bin")] + [
+    # Text arguments are one-byte text of one line; keys hold no "=", sections no "]".
+    C(cmd, E, WITH_R) for cmd in (
+        REMOVE % "\u0152", "CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title \u0141\u00f3d\u017a",
+        'CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title "A\n[fltsim.7]\ntitle=Injected"',
+        "CHANGE_GLOBAL_PARAMETER C172 fltsim.0 x=y 5 /ADD_MISSING_PARAMETER",
+        'READ_GLOBAL_PARAMETER C172 "fltsim.0]" title', "VERIFY_TITLE C172 \u0141")])
+
 
 class HostileTest(PrefixTest):
-    TABLES = (SECTIONS, AT_THE_BUFFER, HUGE, ENCODINGS, INSTALLS, LINKS)
+    TABLES = (SECTIONS, AT_THE_BUFFER, HUGE, ENCODINGS, INSTALLS, LINKS, ESCAPES)
 
     def test_an_aircraft_folder_path_of_300_characters(self):
         # Past Windows' old 260-character limit, which the manifest lifts on Windows; Wine has
