@@ -71,13 +71,13 @@ bool shippedFiles(Folder* shipped, const std::string& where, std::vector<std::st
   for (const std::string& name : names) {
     EntryKind kind = shipped->inspect(name);
     if (isDotEntry(name) || kind == EntryKind::kFolder) continue;
+    if (!platform::isWindowsName(name)) {
+      *err = "\"" + name + "\" in " + where + " is no Windows file name: nothing is copied";
+      return false;
+    }
     if (kind != EntryKind::kFile) {
       *err =
           joinPath(where, name) + " is a link or no regular file: the texture folder is not copied";
-      return false;
-    }
-    if (!platform::isWindowsName(name)) {
-      *err = "\"" + name + "\" in " + where + " is no Windows file name: nothing is copied";
       return false;
     }
     files->push_back(name);
