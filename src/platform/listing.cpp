@@ -46,11 +46,13 @@ bool nameMatchesPattern(const std::string& name, const std::string& pattern) {
   return false;
 }
 
-bool namesDevice(const std::string& path) {
-  size_t start = path.find_last_of("\\/:");
+namespace {
+
+bool componentNamesDevice(const std::string& component) {
+  size_t start = component.rfind(':');
   // Compared as UTF-16, as Windows does: the superscript digits are two
   // bytes of UTF-8 but one character.
-  std::u16string name = wideFromPath(path.substr(start == std::string::npos ? 0 : start + 1));
+  std::u16string name = wideFromPath(component.substr(start == std::string::npos ? 0 : start + 1));
   name = name.substr(0, name.find(u'.'));
   while (!name.empty() && name.back() == u' ') name.pop_back();
   for (char16_t& c : name) c = upperAscii(c);
@@ -62,6 +64,21 @@ bool namesDevice(const std::string& path) {
   const std::u16string digits = u"123456789\u00B9\u00B2\u00B3";
   return name.size() == 4 && (name.compare(0, 3, u"COM") == 0 || name.compare(0, 3, u"LPT") == 0) &&
          digits.find(name[3]) != std::u16string::npos;
+}
+
+}  // namespace
+
+bool namesDevice(const std::string& path) {
+  // No folder on Windows has a device name, so a path through one names
+  // nothing there; a host folder of that name is not reached either.
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find_first_of("\\/", start);
+    if (end == std::string::npos) end = path.size();
+    if (componentNamesDevice(path.substr(start, end - start))) return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 bool isWindowsName(const std::string& name) {

@@ -145,8 +145,9 @@ bool listFolder(const std::string& pattern, std::vector<std::string>* names);
 // both targets (listing.cpp) so that they agree.
 bool nameMatchesPattern(const std::string& name, const std::string& pattern);
 
-// True when the path's last component is a reserved Windows device name
-// (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9, with any extension).
+// True when a component of the path is a reserved Windows device name (CON,
+// PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9 and COM or LPT with a
+// superscript 1, 2 or 3, with any extension).
 // Win32 would take such a name in any folder as the device (reading CON waits
 // for the console; writing NUL throws the data away), so both targets refuse
 // to open, create or delete it: the program only ever means files.

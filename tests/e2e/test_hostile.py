@@ -180,6 +180,8 @@ ESCAPES = ({CFG: SIMPLE, "C172/m.bin": OLD, "C172/COM\u00b9": OLD, "DC3/m.bin": 
     # Relative patch targets stay inside their folder.
     C("BINPATCH_APPLY C172 sub\\..\\.\\m.bin p.bdiff", OK, after={"C172/m.bin": NEW}),
     C("BINPATCH_APPLY_TO_FSX m.bin p.bdiff", OK, after={"/FSX/m.bin": NEW}),
+    # An aircraft name is spelled as Windows takes it: "C172." is C172, and "COM\u00b9" a device.
+    C("VERIFY_AIRCRAFT C172.", OK), C("VERIFY_AIRCRAFT COM\u00b9", E, {"COM\u00b9/aircraft.cfg": SIMPLE}),
 ] + [C("BINPATCH_APPLY C172 %s p.bdiff" % target, E) for target in (
     "..\\DC3\\m.bin", "sub\\..\\..\\DC3\\m.bin", "C:\\FSX\\m.bin", "\\FSX\\m.bin", "C:m.bin",
     "m.bin:s", "...\\m.bin", ".. \\DC3\\m.bin", ".", "COM\u00b9")] + [
