@@ -6,14 +6,16 @@
 // ways that matter here: a host symbolic link to a file does not show as a
 // reparse point, FILE_FLAG_OPEN_REPARSE_POINT is not honoured (a handle names
 // what the link points to) and deleting by name deletes the link's target.
-// So whether a handle names the entry itself is decided by its final path,
-// which both systems report truthfully, and never by the flag alone.
+// So whether a handle names the entry itself is decided by where its file
+// lies, which both systems report truthfully, and never by the flag alone.
+// Where that cannot be told, the entry is neither deleted nor written.
 #include <fcntl.h>
 #include <io.h>
 #include <shlobj.h>
 #include <windows.h>
 
 #include <cwchar>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -85,42 +87,57 @@ std::wstring finalPathOf(HANDLE handle) {
   return path;
 }
 
+// Where a handle's file lies: its volume's serial number and its path on that
+// volume, or empty text. Unlike the final path, which Wine gives only up to
+// MAX_PATH characters, this is given at any length.
+std::wstring placeOf(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  std::vector<DWORD> buffer((sizeof(FILE_NAME_INFO) + 2 * 32768) / sizeof(DWORD));
+  auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+  if (!GetFileInformationByHandle(handle, &info) ||
+      !GetFileInformationByHandleEx(handle, FileNameInfo, name,
+                                    static_cast<DWORD>(buffer.size() * sizeof(DWORD)))) {
+    return L"";
+  }
+  wchar_t serial[16];
+  swprintf(serial, 16, L"%08lx", static_cast<unsigned long>(info.dwVolumeSerialNumber));
+  return serial + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
+}
+
 bool sameText(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// True when `handle`, opened from `path`, names the entry `path` itself: its
-// final path is its folder's final path and the entry's own (long) name. A
-// handle on what a link points to lies elsewhere or has another name.
-bool namesEntryItself(const std::wstring& path, HANDLE handle) {
+enum class Naming { kItself, kElsewhere, kUnknown };
+
+// Whether `handle`, opened from `path`, names the entry `path` itself: its
+// file lies in the entry's folder under the entry's own (long) name. A handle
+// on what a link points to lies elsewhere or has another name.
+Naming namesEntryItself(const std::wstring& path, HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(handle, &info) &&
       (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return true;  // the link itself, as Windows opens it
+    return Naming::kItself;  // the link itself, as Windows opens it
   }
   std::wstring full = fullPathOf(path);
   while (full.size() > 1 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
   size_t sep = full.find_last_of(L"\\/");
   if (sep == std::wstring::npos || full.find_first_of(L"*?", sep) != std::wstring::npos) {
-    return false;
+    return Naming::kUnknown;
   }
   std::wstring folder = full.substr(0, sep);
   if (folder.empty() || folder.back() == L':') folder += L'\\';
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW(full.c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return false;
+  if (find == INVALID_HANDLE_VALUE) return Naming::kUnknown;
   FindClose(find);
   Handle folder_handle(openEntry(folder, 0, false));
-  if (!folder_handle.ok()) return false;
-  std::wstring expected = finalPathOf(folder_handle.get());
-  std::wstring actual = finalPathOf(handle);
-  // Wine gives no final path past MAX_PATH characters; such an entry is
-  // taken as itself (a working file is still never created through a link:
-  // CREATE_NEW refuses an existing name).
-  if (expected.empty() || actual.empty()) return true;
+  std::wstring expected = folder_handle.ok() ? placeOf(folder_handle.get()) : L"";
+  std::wstring actual = placeOf(handle);
+  if (expected.empty() || actual.empty()) return Naming::kUnknown;
   if (expected.back() != L'\\') expected += L'\\';
-  return sameText(expected + entry.cFileName, actual);
+  return sameText(expected + entry.cFileName, actual) ? Naming::kItself : Naming::kElsewhere;
 }
 
 // A final path as a path the program can use again: "\\?\C:\x" becomes
@@ -148,7 +165,7 @@ bool removeEntry(const std::string& path, bool folder) {
   bool is_folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   bool is_link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   if (folder ? !is_folder : (is_folder && !is_link)) return false;
-  if (!namesEntryItself(wide, handle.get())) return false;
+  if (namesEntryItself(wide, handle.get()) != Naming::kItself) return false;
   FILE_DISPOSITION_INFO disposition = {TRUE};
   return SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
                                     sizeof disposition) != 0;
@@ -313,11 +330,14 @@ EntryKind inspect(const std::string& path) {
     if (tag == 0 || IsReparseTagNameSurrogate(tag)) return EntryKind::kLink;
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kFolder;
-  // Under Wine a link to a file shows as a plain file; only its final path tells.
+  // Under Wine a link to a file shows as a plain file; only where it lies
+  // tells. An entry that cannot be told from a link is no file to write.
   Handle handle(openEntry(wide, 0, true));
-  if (handle.ok() && GetFileType(handle.get()) != FILE_TYPE_DISK) return EntryKind::kOther;
-  if (handle.ok() && !namesEntryItself(wide, handle.get())) return EntryKind::kLink;
-  return EntryKind::kFile;
+  if (!handle.ok()) return EntryKind::kFile;
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK) return EntryKind::kOther;
+  Naming naming = namesEntryItself(wide, handle.get());
+  if (naming == Naming::kElsewhere) return EntryKind::kLink;
+  return naming == Naming::kItself ? EntryKind::kFile : EntryKind::kOther;
 }
 
 std::string finalPath(const std::string& path) {
