@@ -150,13 +150,36 @@ std::wstring reusable(const std::wstring& final_path) {
   return final_path;
 }
 
+// Runs a step that replaces, renames or deletes an entry until it succeeds or
+// fails for a reason other than sharing: a scanner or an indexer holding the
+// file, or a reader that does not share delete access, lets go within about a
+// second. The step's error is kept for the caller.
+template <typename Step>
+bool retried(Step step) {
+  for (int attempt = 0;; ++attempt) {
+    if (step()) return true;
+    DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+         error != ERROR_LOCK_VIOLATION && error != ERROR_UNABLE_TO_REMOVE_REPLACED) ||
+        attempt == 20) {
+      return false;
+    }
+    Sleep(50);
+  }
+}
+
 // Deletes a file or folder, or a link itself, through a handle on that very
 // entry, so that no link is ever followed. Wine can only open a link's
 // target: such an entry is left alone and the call fails.
 bool removeEntry(const std::string& path, bool folder) {
   if (!usable(path)) return false;
   std::wstring wide = widePath(path);
-  Handle handle(openEntry(wide, DELETE | FILE_READ_ATTRIBUTES, true));
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  retried([&] {
+    opened = openEntry(wide, DELETE | FILE_READ_ATTRIBUTES, true);
+    return opened != INVALID_HANDLE_VALUE;
+  });
+  Handle handle(opened);
   BY_HANDLE_FILE_INFORMATION info;
   if (!handle.ok() || GetFileType(handle.get()) != FILE_TYPE_DISK ||
       !GetFileInformationByHandle(handle.get(), &info)) {
@@ -258,9 +281,9 @@ bool readRoamingAppDataFolder(std::string* out) {
 
 FILE* openForReading(const std::string& path) {
   if (!usable(path)) return nullptr;
-  HANDLE handle =
-      CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Every share mode: a reader must never make another run's replacement fail.
+  HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
@@ -354,7 +377,7 @@ bool putFileInPlace(const std::string& working, const std::string& target) {
   std::wstring to = widePath(real);
   EntryKind kind = inspect(real);
   if (kind == EntryKind::kMissing) {
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    return retried([&] { return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH); });
   }
   DWORD attributes = GetFileAttributesW(to.c_str());
   if (kind != EntryKind::kFile || attributes == INVALID_FILE_ATTRIBUTES ||
@@ -363,8 +386,10 @@ bool putFileInPlace(const std::string& working, const std::string& target) {
   }
   if (!runningOnWine()) {
     // ReplaceFileW keeps the replaced file's attributes, ACL and streams.
-    if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
+    if (retried([&] {
+          return ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                              nullptr, nullptr);
+        })) {
       return true;
     }
     // This error, without a backup name, means the old file is gone already.
@@ -377,8 +402,10 @@ bool putFileInPlace(const std::string& working, const std::string& target) {
   const DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   SetFileAttributesW(from.c_str(), (attributes & kKept) | FILE_ATTRIBUTE_NORMAL);
-  return MoveFileExW(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return retried([&] {
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  });
 }
 
 bool removeFile(const std::string& path) { return removeEntry(path, false); }
@@ -389,7 +416,7 @@ bool createFolder(const std::string& path) {
 
 bool renameFolder(const std::string& from, const std::string& to) {
   return usable(from) && usable(to) &&
-         MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), 0) != 0;
+         retried([&] { return MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), 0); });
 }
 
 bool removeFolder(const std::string& path) { return removeEntry(path, true); }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "unit/scratch_folder.h"
 
 #ifndef _WIN32
@@ -10,7 +12,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <thread>
 #endif
 
 namespace {
@@ -63,6 +64,26 @@ TEST(PosixFolders, LockWaitsThroughSignals) {
   EXPECT_TRUE(platform::lockFolder(scratch.path("")));
   other.join();
   sigaction(SIGUSR1, &saved, nullptr);
+}
+#else
+// A replacement waits for readers that let go soon: one with the program's
+// share modes, and one that does not share delete access (a scanner).
+TEST(WindowsFiles, ReplaceWhileReadersLetGo) {
+  ScratchFolder scratch;
+  scratch.write("t", "old");
+  for (bool scanner : {false, true}) {
+    FILE* reader = scanner ? nullptr : platform::openForReading(scratch.path("t"));
+    auto other = std::make_unique<std::ifstream>(scanner ? scratch.path("t") : "");
+    std::thread release([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (reader != nullptr) std::fclose(reader);
+      other.reset();
+    });
+    scratch.write("w", scanner ? "newer" : "new");
+    EXPECT_TRUE(platform::putFileInPlace(scratch.path("w"), scratch.path("t")));
+    release.join();
+  }
+  EXPECT_EQ("newer", scratch.read("t"));
 }
 #endif
 
