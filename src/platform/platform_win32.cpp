@@ -224,8 +224,25 @@ class Win32FolderLock : public FolderLock {
   HANDLE mutex_;
 };
 
-// A name for the lock of one folder, the same however the folder is spelled.
+// A name for the lock of one folder, the same however the folder is spelled
+// (letter case, "\\?\", another drive leading to it): the folder's volume
+// serial number and file index. Only a file system that gives no index has
+// the lock named from the folder's path.
 std::wstring lockName(const std::string& folder) {
+  Handle handle(openEntry(widePath(folder), 0, false));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!handle.ok() || !GetFileInformationByHandle(handle.get(), &info) ||
+      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return L"";
+  }
+  wchar_t name[64];
+  if (info.nFileIndexHigh != 0 || info.nFileIndexLow != 0) {
+    swprintf(name, 64, L"Local\\fuselox-%08lx-%08lx%08lx",
+             static_cast<unsigned long>(info.dwVolumeSerialNumber),
+             static_cast<unsigned long>(info.nFileIndexHigh),
+             static_cast<unsigned long>(info.nFileIndexLow));
+    return name;
+  }
   std::wstring path = fullPathOf(widePath(folder));
   while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
   if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
@@ -234,7 +251,6 @@ std::wstring lockName(const std::string& folder) {
     if (c == L'/') c = L'\\';
     hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ULL;
   }
-  wchar_t name[64];
   swprintf(name, 64, L"Local\\fuselox-%016llx", hash);
   return name;
 }
@@ -454,11 +470,9 @@ bool listFolder(const std::string& pattern, std::vector<std::string>* names) {
 }
 
 std::unique_ptr<FolderLock> lockFolder(const std::string& folder) {
-  DWORD attributes = attributesOf(folder);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return nullptr;
-  }
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, lockName(folder).c_str());
+  std::wstring name = usable(folder) ? lockName(folder) : L"";
+  if (name.empty()) return nullptr;
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   if (mutex == nullptr) return nullptr;
   DWORD wait = WaitForSingleObject(mutex, INFINITE);
   // An abandoned mutex (its holder died) is ours now, as a crash releases it.

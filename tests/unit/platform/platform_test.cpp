@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <thread>
 
 #include "unit/scratch_folder.h"
@@ -32,6 +34,31 @@ TEST(Names, ConvertPathsBothWays) {
   }
   EXPECT_EQ(u"\xFF\xC3\xE2\x82\xC0\x80", platform::wideFromPath("\xFF\xC3\xE2\x82\xC0\x80"));
   EXPECT_EQ("\xC3\xBF", platform::pathFromNarrow("\xFF"));
+}
+
+// A lock belongs to the folder, however its path is spelled: a second taker
+// waits until the first lets go.
+TEST(Folders, OneLockForEverySpelling) {
+  ScratchFolder scratch;
+  std::string folder = scratch.path("x"), upper = folder;
+  std::filesystem::create_directory(folder);
+  for (char& c : upper) c = platform::upperAscii(c);
+  std::vector<std::string> spellings = {upper + "/."};
+#ifdef _WIN32
+  std::string prefix = platform::getEnvironment("WINEPREFIX");  // Wine's drive Z: is "/"
+  std::replace(prefix.begin(), prefix.end(), '/', '\\');
+  spellings.push_back("\\\\?\\" + folder);
+  if (!prefix.empty()) spellings.push_back("Z:" + prefix + "\\drive_c" + folder.substr(2));
+#endif
+  for (const std::string& spelling : spellings) {
+    std::atomic<bool> released = false;
+    std::unique_ptr<platform::FolderLock> held = platform::lockFolder(folder);
+    std::thread other([&] { EXPECT_TRUE(platform::lockFolder(spelling) && released) << spelling; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    released = true;
+    held.reset();
+    other.join();
+  }
 }
 
 #ifndef _WIN32
