@@ -316,9 +316,13 @@ FILE* createNewFile(const std::string& path) {
   if (kind == EntryKind::kFolder || kind == EntryKind::kOther) return nullptr;
   // A stale entry that cannot be removed (Wine: a host link) makes CREATE_NEW fail below.
   if (kind != EntryKind::kMissing) removeFile(path);
-  HANDLE handle =
-      CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // The removed file's name stays taken while a scanner still holds it.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  retried([&] {
+    handle = CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return handle != INVALID_HANDLE_VALUE;
+  });
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return streamFor(handle, _O_WRONLY | _O_BINARY, "wb");
 }
