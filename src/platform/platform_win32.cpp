@@ -6,8 +6,9 @@
 // ways that matter here: a host symbolic link to a file does not show as a
 // reparse point, FILE_FLAG_OPEN_REPARSE_POINT is not honoured (a handle names
 // what the link points to) and deleting by name deletes the link's target.
-// So whether a handle names the entry itself is decided by its final path,
-// which both systems report truthfully, and never by the flag alone.
+// So whether a handle names the entry itself is decided by where its file
+// lies, which both systems report truthfully, and never by the flag alone.
+// Where that cannot be told, the entry is neither deleted nor written.
 #include <fcntl.h>
 #include <io.h>
 #include <shlobj.h>
@@ -15,6 +16,7 @@
 
 #include <cwchar>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -86,42 +88,57 @@ std::wstring finalPathOf(HANDLE handle) {
   return path;
 }
 
+// Where a handle's file lies: its volume's serial number and its path on that
+// volume, or empty text. Unlike the final path, which Wine gives only up to
+// MAX_PATH characters, this is given at any length.
+std::wstring placeOf(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  std::vector<DWORD> buffer((sizeof(FILE_NAME_INFO) + 2 * 32768) / sizeof(DWORD));
+  auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+  if (!GetFileInformationByHandle(handle, &info) ||
+      !GetFileInformationByHandleEx(handle, FileNameInfo, name,
+                                    static_cast<DWORD>(buffer.size() * sizeof(DWORD)))) {
+    return L"";
+  }
+  wchar_t serial[16];
+  swprintf(serial, 16, L"%08lx", static_cast<unsigned long>(info.dwVolumeSerialNumber));
+  return serial + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
+}
+
 bool sameText(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// True when `handle`, opened from `path`, names the entry `path` itself: its
-// final path is its folder's final path and the entry's own (long) name. A
-// handle on what a link points to lies elsewhere or has another name.
-bool namesEntryItself(const std::wstring& path, HANDLE handle) {
+enum class Naming { kItself, kElsewhere, kUnknown };
+
+// Whether `handle`, opened from `path`, names the entry `path` itself: its
+// file lies in the entry's folder under the entry's own (long) name. A handle
+// on what a link points to lies elsewhere or has another name.
+Naming namesEntryItself(const std::wstring& path, HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(handle, &info) &&
       (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return true;  // the link itself, as Windows opens it
+    return Naming::kItself;  // the link itself, as Windows opens it
   }
   std::wstring full = fullPathOf(path);
   while (full.size() > 1 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
   size_t sep = full.find_last_of(L"\\/");
   if (sep == std::wstring::npos || full.find_first_of(L"*?", sep) != std::wstring::npos) {
-    return false;
+    return Naming::kUnknown;
   }
   std::wstring folder = full.substr(0, sep);
   if (folder.empty() || folder.back() == L':') folder += L'\\';
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW(full.c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return false;
+  if (find == INVALID_HANDLE_VALUE) return Naming::kUnknown;
   FindClose(find);
   Handle folder_handle(openEntry(folder, 0, false));
-  if (!folder_handle.ok()) return false;
-  std::wstring expected = finalPathOf(folder_handle.get());
-  std::wstring actual = finalPathOf(handle);
-  // Wine gives no final path past MAX_PATH characters; such an entry is
-  // taken as itself (a working file is still never created through a link:
-  // CREATE_NEW refuses an existing name).
-  if (expected.empty() || actual.empty()) return true;
+  std::wstring expected = folder_handle.ok() ? placeOf(folder_handle.get()) : L"";
+  std::wstring actual = placeOf(handle);
+  if (expected.empty() || actual.empty()) return Naming::kUnknown;
   if (expected.back() != L'\\') expected += L'\\';
-  return sameText(expected + entry.cFileName, actual);
+  return sameText(expected + entry.cFileName, actual) ? Naming::kItself : Naming::kElsewhere;
 }
 
 // A final path as a path the program can use again: "\\?\C:\x" becomes
@@ -134,13 +151,36 @@ std::wstring reusable(const std::wstring& final_path) {
   return final_path;
 }
 
+// Runs a step that replaces, renames or deletes an entry until it succeeds or
+// fails for a reason other than sharing: a scanner or an indexer holding the
+// file, or a reader that does not share delete access, lets go within about a
+// second. The step's error is kept for the caller.
+template <typename Step>
+bool retried(Step step) {
+  for (int attempt = 0;; ++attempt) {
+    if (step()) return true;
+    DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+         error != ERROR_LOCK_VIOLATION && error != ERROR_UNABLE_TO_REMOVE_REPLACED) ||
+        attempt == 20) {
+      return false;
+    }
+    Sleep(50);
+  }
+}
+
 // Deletes a file or folder, or a link itself, through a handle on that very
 // entry, so that no link is ever followed. Wine can only open a link's
 // target: such an entry is left alone and the call fails.
 bool removeEntry(const std::string& path, bool folder) {
   if (!usable(path)) return false;
   std::wstring wide = widePath(path);
-  Handle handle(openEntry(wide, DELETE | FILE_READ_ATTRIBUTES, true));
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  retried([&] {
+    opened = openEntry(wide, DELETE | FILE_READ_ATTRIBUTES, true);
+    return opened != INVALID_HANDLE_VALUE;
+  });
+  Handle handle(opened);
   BY_HANDLE_FILE_INFORMATION info;
   if (!handle.ok() || GetFileType(handle.get()) != FILE_TYPE_DISK ||
       !GetFileInformationByHandle(handle.get(), &info)) {
@@ -149,7 +189,7 @@ bool removeEntry(const std::string& path, bool folder) {
   bool is_folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   bool is_link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   if (folder ? !is_folder : (is_folder && !is_link)) return false;
-  if (!namesEntryItself(wide, handle.get())) return false;
+  if (namesEntryItself(wide, handle.get()) != Naming::kItself) return false;
   FILE_DISPOSITION_INFO disposition = {TRUE};
   return SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
                                     sizeof disposition) != 0;
@@ -185,8 +225,25 @@ class Win32FolderLock : public FolderLock {
   HANDLE mutex_;
 };
 
-// A name for the lock of one folder, the same however the folder is spelled.
+// A name for the lock of one folder, the same however the folder is spelled
+// (letter case, "\\?\", another drive leading to it): the folder's volume
+// serial number and file index. Only a file system that gives no index has
+// the lock named from the folder's path.
 std::wstring lockName(const std::string& folder) {
+  Handle handle(openEntry(widePath(folder), 0, false));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!handle.ok() || !GetFileInformationByHandle(handle.get(), &info) ||
+      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return L"";
+  }
+  wchar_t name[64];
+  if (info.nFileIndexHigh != 0 || info.nFileIndexLow != 0) {
+    swprintf(name, 64, L"Local\\fuselox-%08lx-%08lx%08lx",
+             static_cast<unsigned long>(info.dwVolumeSerialNumber),
+             static_cast<unsigned long>(info.nFileIndexHigh),
+             static_cast<unsigned long>(info.nFileIndexLow));
+    return name;
+  }
   std::wstring path = fullPathOf(widePath(folder));
   while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
   if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
@@ -195,7 +252,6 @@ std::wstring lockName(const std::string& folder) {
     if (c == L'/') c = L'\\';
     hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ULL;
   }
-  wchar_t name[64];
   swprintf(name, 64, L"Local\\fuselox-%016llx", hash);
   return name;
 }
@@ -242,9 +298,9 @@ bool readRoamingAppDataFolder(std::string* out) {
 
 FILE* openForReading(const std::string& path) {
   if (!usable(path)) return nullptr;
-  HANDLE handle =
-      CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Every share mode: a reader must never make another run's replacement fail.
+  HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
@@ -261,9 +317,13 @@ FILE* createNewFile(const std::string& path) {
   if (kind == EntryKind::kFolder || kind == EntryKind::kOther) return nullptr;
   // A stale entry that cannot be removed (Wine: a host link) makes CREATE_NEW fail below.
   if (kind != EntryKind::kMissing) removeFile(path);
-  HANDLE handle =
-      CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // The removed file's name stays taken while a scanner still holds it.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  retried([&] {
+    handle = CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return handle != INVALID_HANDLE_VALUE;
+  });
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return streamFor(handle, _O_WRONLY | _O_BINARY, "wb");
 }
@@ -314,11 +374,14 @@ EntryKind inspect(const std::string& path) {
     if (tag == 0 || IsReparseTagNameSurrogate(tag)) return EntryKind::kLink;
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kFolder;
-  // Under Wine a link to a file shows as a plain file; only its final path tells.
+  // Under Wine a link to a file shows as a plain file; only where it lies
+  // tells. An entry that cannot be told from a link is no file to write.
   Handle handle(openEntry(wide, 0, true));
-  if (handle.ok() && GetFileType(handle.get()) != FILE_TYPE_DISK) return EntryKind::kOther;
-  if (handle.ok() && !namesEntryItself(wide, handle.get())) return EntryKind::kLink;
-  return EntryKind::kFile;
+  if (!handle.ok()) return EntryKind::kFile;
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK) return EntryKind::kOther;
+  Naming naming = namesEntryItself(wide, handle.get());
+  if (naming == Naming::kElsewhere) return EntryKind::kLink;
+  return naming == Naming::kItself ? EntryKind::kFile : EntryKind::kOther;
 }
 
 std::string finalPath(const std::string& path) {
@@ -335,7 +398,7 @@ bool putFileInPlace(const std::string& working, const std::string& target) {
   std::wstring to = widePath(real);
   EntryKind kind = inspect(real);
   if (kind == EntryKind::kMissing) {
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    return retried([&] { return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH); });
   }
   DWORD attributes = GetFileAttributesW(to.c_str());
   if (kind != EntryKind::kFile || attributes == INVALID_FILE_ATTRIBUTES ||
@@ -344,8 +407,10 @@ bool putFileInPlace(const std::string& working, const std::string& target) {
   }
   if (!runningOnWine()) {
     // ReplaceFileW keeps the replaced file's attributes, ACL and streams.
-    if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
+    if (retried([&] {
+          return ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                              nullptr, nullptr);
+        })) {
       return true;
     }
     // This error, without a backup name, means the old file is gone already.
@@ -358,8 +423,10 @@ bool putFileInPlace(const std::string& working, const std::string& target) {
   const DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   SetFileAttributesW(from.c_str(), (attributes & kKept) | FILE_ATTRIBUTE_NORMAL);
-  return MoveFileExW(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return retried([&] {
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  });
 }
 
 bool removeFile(const std::string& path) { return removeEntry(path, false); }
@@ -370,7 +437,7 @@ bool createFolder(const std::string& path) {
 
 bool renameFolder(const std::string& from, const std::string& to) {
   return usable(from) && usable(to) &&
-         MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), 0) != 0;
+         retried([&] { return MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), 0); });
 }
 
 bool removeFolder(const std::string& path) { return removeEntry(path, true); }
@@ -475,11 +542,9 @@ std::unique_ptr<Folder> openFolder(const std::string& path) {
 }
 
 std::unique_ptr<FolderLock> lockFolder(const std::string& folder) {
-  DWORD attributes = attributesOf(folder);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return nullptr;
-  }
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, lockName(folder).c_str());
+  std::wstring name = usable(folder) ? lockName(folder) : L"";
+  if (name.empty()) return nullptr;
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   if (mutex == nullptr) return nullptr;
   DWORD wait = WaitForSingleObject(mutex, INFINITE);
   // An abandoned mutex (its holder died) is ours now, as a crash releases it.

@@ -100,6 +100,8 @@ INSTALLS = ({CFG: SIMPLE, R + "fltsim.cfg": SOURCE, R + "texture.Red/t.dds": b"d
       {"/work/fltsim.cfg": SOURCE, "/work/texture.Red/t.dds": b"dds"}, RED)])
 
 LINKED, OUT = crlf("[fltsim.0]", "title=A", "texture=Red", "[General]", "k=1"), LINKS_REMOVABLE
+REMOVED, DEEP = b"//" + LINKED.replace(b"\n", b"\n//", 2), "/".join(["d" * 146] * 2)
+GONE = {"C172/texture.Red": None, DEEP + "/texture.Red": None} if OUT else {}  # linked folders
 INSTALL_N = "INSTALL_VARIANT C172 C:\\r\\fltsim.cfg /COPY_TEXTURE_FOLDERS"
 
 
@@ -112,18 +114,19 @@ def planted(name, cmd, out, after, files=()):
 
 LINKS = ({CFG: LINKED, "/r/fltsim.cfg": crlf("[fltsim.0]", "title=N", "texture=N"),
           "/shared/t.dds": b"shared", "/victim": b"victim", "C172/m.bin": OLD, "/work/new": NEW,
-          "/work/p.bdiff": PATCH_XX}, [
+          "/work/p.bdiff": PATCH_XX, DEEP + "/aircraft.cfg": LINKED}, [
     C("REMOVE_VARIANT_BY_TEXTURE C172 Red /REMOVAL_DELETETEXTUREFOLDER", OK,
-      {"C172/texture.Red": "-> /shared"}, dict({"C172/texture.Red": None} if OUT else {}, **{
-          CFG: crlf("//[fltsim.0]", "//title=A", "//texture=Red", "[General]", "k=1")})),
+      {"C172/texture.Red": "-> /shared"}, dict(GONE, **{CFG: REMOVED})),
     C(INSTALL_N + " /DELETE_TEXTURE_FOLDERS_AFTER_INSTALL", E, {"/r/texture.N": "-> /shared"}),
-    planted("fuselox.temp", "CHANGE_GLOBAL_PARAMETER C172 General k 2", OK,
-            LINKED.replace(b"k=1", b"k=2")),
     planted("texture.N.fuselox-partial", INSTALL_N, b"NOERROR-1\n", {"C172/texture.N/n": b"n",
             CFG: LINKED + crlf("", "", "[fltsim.1]", "title=N", "texture=N")},
             {"/r/texture.N/n": b"n"}),
-    planted("liverymend.temp", "REMOVE_VARIANT_BY_TITLE C172 A", OK,
-            crlf("//[fltsim.0]", "//title=A", "//texture=Red", "[General]", "k=1")),
+    planted("liverymend.temp", "REMOVE_VARIANT_BY_TITLE C172 A", OK, REMOVED),
+    # DEEP: an aircraft folder of 321 characters, where Wine gives no final path.
+    *[planted(a + "/fuselox.temp", "CHANGE_GLOBAL_PARAMETER %s General k 2" % a, OK,
+              {a + "/aircraft.cfg": LINKED.replace(b"k=1", b"k=2")}) for a in ("C172", DEEP)],
+    C("REMOVE_VARIANT_BY_TITLE %s A /REMOVAL_DELETETEXTUREFOLDER" % DEEP, OK,
+      {DEEP + "/texture.Red/t.dds": "-> /victim"}, dict(GONE, **{DEEP + "/aircraft.cfg": REMOVED})),
     planted("m.bin.temp", "BINPATCH_APPLY C172 m.bin p.bdiff", OK, {"C172/m.bin": NEW}),
     planted("/work/q.bdiff.temp", "BINPATCH_MAKE new C:\\FSX\\SimObjects\\Airplanes\\C172\\m.bin "
             "q.bdiff", OK, {"/work/q.bdiff": patch(copy(2, 30, 0x95554887), 30, NEW)}),

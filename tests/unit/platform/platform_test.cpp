@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "unit/scratch_folder.h"
 
 #ifndef _WIN32
@@ -10,7 +13,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <thread>
 #endif
 
 namespace {
@@ -31,6 +33,27 @@ TEST(Names, ConvertPathsBothWays) {
   }
   EXPECT_EQ(u"\xFF\xC3\xE2\x82\xC0\x80", platform::wideFromPath("\xFF\xC3\xE2\x82\xC0\x80"));
   EXPECT_EQ("\xC3\xBF", platform::pathFromNarrow("\xFF"));
+}
+
+// A lock belongs to the folder however its path is spelled: a second taker waits.
+TEST(Folders, OneLockForEverySpelling) {
+  ScratchFolder scratch;
+  std::string folder = scratch.path(""), upper = folder;
+  for (char& c : upper) c = platform::upperAscii(c);
+  std::vector<std::string> spellings = {upper + "/."};
+#ifdef _WIN32
+  std::string prefix = platform::getEnvironment("WINEPREFIX");  // Wine's drive Z: is "/"
+  spellings.push_back("\\\\?\\" + folder);
+  if (!prefix.empty()) spellings.push_back("Z:" + prefix + "/drive_c" + folder.substr(2));
+#endif
+  for (const std::string& spelling : spellings) {
+    std::atomic<bool> released = false;
+    std::unique_ptr<platform::FolderLock> held = platform::lockFolder(folder);
+    std::thread other([&] { EXPECT_TRUE(platform::lockFolder(spelling) && released) << spelling; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    released = true, held.reset();
+    other.join();
+  }
 }
 
 #ifndef _WIN32
@@ -63,6 +86,23 @@ TEST(PosixFolders, LockWaitsThroughSignals) {
   EXPECT_TRUE(platform::lockFolder(scratch.path("")));
   other.join();
   sigaction(SIGUSR1, &saved, nullptr);
+}
+#else
+// A replacement waits for readers that let go soon, even without delete sharing.
+TEST(WindowsFiles, ReplaceWhileReadersLetGo) {
+  ScratchFolder scratch;
+  scratch.write("t", "old");
+  for (int round = 0; round < 2; ++round) {
+    std::shared_ptr<void> reader =  // the program's own, then one like a scanner's
+        round == 0 ? std::shared_ptr<void>(platform::openForReading(scratch.path("t")), std::fclose)
+                   : std::make_shared<std::ifstream>(scratch.path("t"));
+    std::thread release(
+        [&] { std::this_thread::sleep_for(std::chrono::milliseconds(100)), reader.reset(); });
+    scratch.write("w", std::to_string(round));
+    EXPECT_TRUE(platform::putFileInPlace(scratch.path("w"), scratch.path("t"))) << round;
+    release.join();
+  }
+  EXPECT_EQ("1", scratch.read("t"));
 }
 #endif
 
