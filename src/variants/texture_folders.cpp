@@ -206,18 +206,23 @@ std::string textureFolderKey(const std::string& value) {
   return platform::folderKeyOfName("texture." + platform::pathFromNarrow(value));
 }
 
-void deleteTextureFolder(const std::string& aircraftFolderPath, const std::string& value) {
+namespace {
+
+// The aircraft folder and the name of its texture folder of `value` (the
+// name as written when it exists, else the one Windows would take); an
+// empty name when there is none or the value could reach another folder.
+std::string findTextureFolder(const std::string& aircraftFolderPath, const std::string& value,
+                              std::unique_ptr<Folder>* aircraft) {
   // An empty value (or dots and spaces) would name the aircraft's own
   // "texture" folder.
   if (value.find_first_of("\\/") != std::string::npos || value.find("..") != std::string::npos ||
       textureFolderKey(value) == "TEXTURE") {
-    return;
+    return "";
   }
   std::string exact = "texture." + platform::pathFromNarrow(value);
-  std::unique_ptr<Folder> aircraft = platform::openFolder(aircraftFolderPath);
+  *aircraft = platform::openFolder(aircraftFolderPath);
   std::vector<std::string> names;
-  if (aircraft == nullptr || !aircraft->list("texture*", &names)) return;
-  // The name as written when it exists, else the one Windows would take.
+  if (*aircraft == nullptr || !(*aircraft)->list("texture*", &names)) return "";
   std::string found;
   for (const std::string& name : names) {
     if (name == exact) found = name;
@@ -226,5 +231,32 @@ void deleteTextureFolder(const std::string& aircraftFolderPath, const std::strin
       found = name;
     }
   }
-  if (!found.empty()) removeFolderWithFiles(aircraft.get(), found);
+  return found;
+}
+
+}  // namespace
+
+bool textureFolderRemovable(const std::string& aircraftFolderPath, const std::string& value,
+                            std::string* err) {
+  std::unique_ptr<Folder> aircraft;
+  std::string name = findTextureFolder(aircraftFolderPath, value, &aircraft);
+  std::unique_ptr<Folder> folder;
+  std::vector<std::string> entries;
+  if (name.empty() || aircraft->inspect(name) != EntryKind::kFolder ||
+      (folder = aircraft->openFolder(name)) == nullptr || !folder->list("*.*", &entries)) {
+    return true;  // nothing there, or a link that goes itself
+  }
+  for (const std::string& entry : entries) {
+    if (!isDotEntry(entry) && folder->inspect(entry) == EntryKind::kOther) {
+      *err = name + "\\" + entry + " cannot be told from a link, or is no regular file";
+      return false;
+    }
+  }
+  return true;
+}
+
+void deleteTextureFolder(const std::string& aircraftFolderPath, const std::string& value) {
+  std::unique_ptr<Folder> aircraft;
+  std::string name = findTextureFolder(aircraftFolderPath, value, &aircraft);
+  if (!name.empty()) removeFolderWithFiles(aircraft.get(), name);
 }

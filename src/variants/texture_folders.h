@@ -53,6 +53,13 @@ std::string textureFolderKey(const std::string& value);
 // untouched. `value` is narrow text.
 void deleteTextureFolder(const std::string& aircraftFolderPath, const std::string& value);
 
+// False, with the reason in `err`, when the texture folder of `value` holds
+// an entry that deleteTextureFolder could not safely remove (one that cannot
+// be told from a link, or no regular file), so that a removal can refuse
+// before it changes anything.
+bool textureFolderRemovable(const std::string& aircraftFolderPath, const std::string& value,
+                            std::string* err);
+
 // The folder a file path lies in: up to its last "\" or "/" (excluded); "."
 // for a bare name, which lies in the current folder.
 std::string folderOfPath(const std::string& path);

@@ -149,7 +149,8 @@ int removeVariant(const CommandRequest& request, const std::string& key, LookupM
         // A folder that a remaining variant still names stays, however
         // that variant spells it.
         deleteFolder = hasTexture && !textureFolderStillNamed(lines, textureValue);
-        return true;
+        return !(request.removalDeleteTextureFolder && deleteFolder &&
+                 !textureFolderRemovable(folder, textureValue, &err));
       },
       &err);
   if (!err.empty()) return failWith(err);
