@@ -104,7 +104,10 @@ TargetFinder variantFinder(const std::string& key, LookupMode mode) {
 }
 
 int changeVariantParameter(const CommandRequest& request, const std::string& key, LookupMode mode) {
-  if (request.aircraftFolder().empty() || key.empty()) return failWith("an argument is empty");
+  // An empty parameter name would add a line "=value".
+  if (request.aircraftFolder().empty() || key.empty() || request.parameter().empty()) {
+    return failWith("an argument is empty");
+  }
   return changeInAircraft(request, variantFinder(key, mode));
 }
 

@@ -197,7 +197,8 @@ CHANGING = (REAL, [
     C("CHANGE_VARIANT_PARAMETER_BY_TITLE C172 Second new n" + ADD, OK, BY_POSITION,
       BY_POSITION.replace(b"id=2", b"id=2\r\nnew=n")),
     C("CHANGE_VARIANT_PARAMETER_BY_TITLE C172 nope atc_id X", E, why='"nope"'),
-    C('CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 "" atc_id X', E)])
+    C('CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 "" atc_id X', E),
+    C('CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 1 "" X' + ADD, E, why="an argument is empty")])
 
 
 # Installing, removing and renumbering variants, appending text.
