@@ -78,7 +78,7 @@ SIMULATOR = ({"/Addons/Planes/Spit/aircraft.cfg": SIMPLE, CFG: SIMPLE, "/FSX/S/a
     C("PRINT_PATH_AIRCRAFT C172", E, {"USER.REG": user_reg(SIM, None)},
       why="application-data folder"),
     C("DUMP_ALL_TITLE C172", E, {"FSX.CFG": None},
-      why=("cannot read fsx.cfg", "Microsoft\\FSX\\fsx.cfg")),
+      why="cannot read C:\\users\\pilot\\AppData\\Roaming\\Microsoft\\FSX\\fsx.cfg"),
     C("DUMP_ALL_AIRCRAFT", b"", NO_PATHS, code=0, why="no SimObjectPaths line"),
     C("PRINT_PATH_AIRCRAFT C172", E, NO_PATHS),
     C("DUMP_ALL_AIRCRAFT", b"", NO_SIM, code=0, why="AppPath"),
