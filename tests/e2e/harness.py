@@ -192,8 +192,7 @@ class PrefixTest(unittest.TestCase):
 
     def table(self, files, cases, wrapper=()):
         """Runs each case on a fresh layout with reasons on: stdout, exit code and every file as
-        the case says; standard error, after a line per mistyped switch, empty on success, else
-        one line naming the reason."""
+        the case says; standard error, past mistyped switches, empty or the reason's one line."""
         for case in cases:
             with self.subTest(case.cmd[:200]):
                 self.p.reset(dict(as_files(files), **as_files(case.files)))
