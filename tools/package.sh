@@ -70,9 +70,11 @@ check "the installed program finds the sample aircraft" \
   prints "$(printf 'Fuselox_C172\nFuselox_DC3\nFuselox_Bell47')" env WINEPREFIX="$sample/prefix" fuselox DUMP_ALL_AIRCRAFT
 
 if command -v man >/dev/null; then
-  check "man -l docs/fuselox.1 reads the page" grep -q BINPATCH_APPLY_TO_FSX \
-    <(MANPAGER=cat MANWIDTH=80 man -l docs/fuselox.1 2>/dev/null)
+  check "man -l reads the built page" grep -q BINPATCH_APPLY_TO_FSX \
+    <(MANPAGER=cat MANWIDTH=80 man -l "$posix/fuselox.1" 2>/dev/null)
   check "man fuselox shows the installed page" grep -q BINPATCH_APPLY_TO_FSX \
+    <(MANPAGER=cat MANWIDTH=80 man fuselox 2>/dev/null)
+  check "the installed page names version $version" grep -q "Fuselox $version" \
     <(MANPAGER=cat MANWIDTH=80 man fuselox 2>/dev/null)
 fi
 

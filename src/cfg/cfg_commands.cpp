@@ -27,14 +27,25 @@ std::string sectionName(const SectionTarget& target) {
   return target.position < 0 ? "section [" + target.name + "]" : "the variant's section";
 }
 
+// What is missing: the section itself, or the parameter in it.
+std::string notFound(const CommandRequest& request, const SectionTarget& target,
+                     const std::string& text, const char* remedy) {
+  if (!hasSection(target, text)) return sectionName(target) + " not found";
+  return "parameter \"" + request.parameter() + "\" not found in " + sectionName(target) + remedy;
+}
+
 enum class Listing { kTextureTitle, kTitle, kTexture };
 
 int dumpVariants(const CommandRequest& request, Listing listing) {
-  std::string text, err;
+  std::string path, err;
+  TextContent content;
   if (request.aircraftFolder().empty()) return failWith("no aircraft folder name given");
-  if (!loadAircraftCfgText(request.aircraftFolder(), &text, &err)) return failWith(err);
-  std::vector<VariantRecord> table = readVariantTable(text);
-  if (table.empty()) return failWith("aircraft.cfg has no [fltsim.N] section");
+  if (!findAircraftCfg(request.aircraftFolder(), &path, &err) ||
+      !readTextFile(path, &content, &err)) {
+    return failWith(err);
+  }
+  std::vector<VariantRecord> table = readVariantTable(content.text);
+  if (table.empty()) return failWith(path + " has no [fltsim.N] section");
   std::string out;
   for (const VariantRecord& record : table) {
     if (listing == Listing::kTextureTitle) out += record.texture + "/" + record.title + "\n";
@@ -56,6 +67,7 @@ int changeInAircraft(const CommandRequest& request, const TargetFinder& findTarg
   std::unique_ptr<platform::FolderLock> lock = platform::lockFolder(folder);
   if (!lock) return failWith("cannot lock the aircraft folder " + folder);
   SectionTarget target;
+  std::string missing;
   bool found = false, changed = false;
   // The section is looked for in the text being rewritten: one read. An
   // edit that changes nothing declines, so that a failing command never
@@ -69,14 +81,13 @@ int changeInAircraft(const CommandRequest& request, const TargetFinder& findTarg
         changed = changeParameter(request.parameter(), request.newValue(), target,
                                   request.addMissingParameter, &lines);
         if (changed) *text = joinLines(lines);
+        if (!changed)
+          missing = notFound(request, target, *text, " (/ADD_MISSING_PARAMETER adds it)");
         return changed;
       },
       &err);
   if (!found || !err.empty()) return failWith(err);
-  if (!changed) {
-    return failWith("parameter \"" + request.parameter() + "\" not found in " +
-                    sectionName(target) + " (/ADD_MISSING_PARAMETER adds it)");
-  }
+  if (!changed) return failWith(missing);
   return verdict(written, "");
 }
 
@@ -93,7 +104,10 @@ TargetFinder variantFinder(const std::string& key, LookupMode mode) {
 }
 
 int changeVariantParameter(const CommandRequest& request, const std::string& key, LookupMode mode) {
-  if (request.aircraftFolder().empty() || key.empty()) return failWith("an argument is empty");
+  // An empty parameter name would add a line "=value".
+  if (request.aircraftFolder().empty() || key.empty() || request.parameter().empty()) {
+    return failWith("an argument is empty");
+  }
   return changeInAircraft(request, variantFinder(key, mode));
 }
 
@@ -106,10 +120,7 @@ int readInAircraft(const CommandRequest& request, const TargetFinder& findTarget
   }
   std::vector<std::string> values =
       readParameter(request.parameter(), target, request.showEolComments, text);
-  if (values.empty()) {
-    return failWith("parameter \"" + request.parameter() + "\" not found in " +
-                    sectionName(target));
-  }
+  if (values.empty()) return failWith(notFound(request, target, text, ""));
   std::string out;
   for (const std::string& value : values) out += value + "\n";
   return succeedWith(out);

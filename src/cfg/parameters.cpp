@@ -86,3 +86,11 @@ std::vector<std::string> readParameter(const std::string& parameter, const Secti
   }
   return values;
 }
+
+bool hasSection(const SectionTarget& target, const std::string& text) {
+  SectionTracker tracker(target);
+  for (const std::string& line : splitLines(text)) {
+    if (tracker.feed(line) && tracker.inside()) return true;
+  }
+  return false;
+}

@@ -30,4 +30,7 @@ bool changeParameter(const std::string& parameter, const std::string& newValue,
 std::vector<std::string> readParameter(const std::string& parameter, const SectionTarget& target,
                                        bool showComments, const std::string& text);
 
+// True when the text has a target section.
+bool hasSection(const SectionTarget& target, const std::string& text);
+
 #endif  // FUSELOX_CFG_PARAMETERS_H_

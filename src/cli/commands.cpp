@@ -75,6 +75,13 @@ bool fitsFileText(const CommandInfo& command, Slot slot, const std::u16string& a
 
 }  // namespace
 
+bool isSwitch(const std::u16string& entry) {
+  for (const SwitchInfo& info : kSwitches) {
+    if (equalsSwitch(entry, info.text)) return true;
+  }
+  return false;
+}
+
 const std::vector<CommandInfo>& commandTable() {
   static const std::vector<CommandInfo> table = {
       {"INSTALL_VARIANT_BY_PATH",
@@ -200,8 +207,10 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
   request->command = match->code;
   if (match->leastArgc > 0 && static_cast<int>(args.size()) < match->leastArgc) {
     printResult(std::string("ERROR Incorrect number of arguments for mode ") + match->name + "\n");
-    *err = std::string(match->name) + " takes " + std::to_string(match->leastArgc - 2) +
-           " arguments, " + std::to_string(args.size() - 2) + " given";
+    int wanted = match->leastArgc - 2;
+    *err = std::string(match->name) + " takes " + std::to_string(wanted) +
+           (wanted == 1 ? " argument, " : " arguments, ") + std::to_string(args.size() - 2) +
+           " given";
     return nullptr;
   }
   for (size_t i = 0; i < match->slots.size() && i + 2 < args.size(); ++i) {

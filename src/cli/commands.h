@@ -26,6 +26,9 @@ const std::vector<CommandInfo>& commandTable();
 // that hold after all entries are seen.
 void parseSwitches(CommandRequest* request, const platform::WideArgs& args);
 
+// True when the entry is one of the switches (any letter case).
+bool isSwitch(const std::u16string& entry);
+
 // True when the word, upper-cased, begins with the command name.
 bool commandWordIs(const std::u16string& word, const char* name);
 

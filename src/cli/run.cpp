@@ -32,6 +32,13 @@ int runFuselox(const platform::WideArgs& args) {
   std::string err;
   const CommandInfo* command = parseCommand(&request, args, &err);
   if (command == nullptr) return failSilently(err);
+  // A mistyped switch is ignored like any other extra entry, so that the
+  // result stays as it is; a verbose run names it.
+  for (size_t i = 2 + command->slots.size(); i < args.size(); ++i) {
+    if (!args[i].empty() && args[i][0] == u'/' && !isSwitch(args[i])) {
+      noteVerbose("\"" + platform::narrowFromWide(args[i]) + "\" is not a switch; ignored");
+    }
+  }
   if (command->handler == nullptr) {
     printResult(std::string(kVersion) + "\n");
     return 1;

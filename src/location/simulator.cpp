@@ -82,10 +82,7 @@ std::vector<SimObjectsPath> loadSimObjectsPaths(std::string* err) {
     return {};
   }
   if (!readSimulatorFolder(&simulatorFolder, err)) return {};
-  if (!readTextFile(cfgPath, &content, err)) {
-    *err = "cannot read fsx.cfg: " + *err;
-    return {};
-  }
+  if (!readTextFile(cfgPath, &content, err)) return {};  // the reason names the file
   std::vector<SimObjectsPath> paths = parseSimObjectsPaths(content.text, simulatorFolder);
   if (paths.empty()) *err = cfgPath + " has no SimObjectPaths line in its [Main] section";
   return paths;

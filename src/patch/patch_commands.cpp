@@ -49,6 +49,10 @@ int applyBeneath(const std::string& folder, const CommandRequest& request) {
   if (platform::pathLength(rebuildPath(target)) >= kSlotSize) {
     return failWith("target path too long");
   }
+  // Said before the lock, which needs the file's folder.
+  if (platform::inspect(target) == platform::EntryKind::kMissing) {
+    return failWith(target + ": the file to patch does not exist");
+  }
   // The same lock as the aircraft.cfg editors take, so that a CHANGE and a
   // patch of one file never both read the old version.
   size_t separator = target.find_last_of("\\/");
@@ -90,7 +94,7 @@ int handleBinpatchMake(const CommandRequest& request) {
 
 int handleBinpatchApply(const CommandRequest& request) {
   if (request.aircraftFolder().empty() || !applyArgumentsGiven(request)) {
-    return failWith("missing argument");
+    return failWith("an argument is empty");
   }
   if (!opensForReading(request.patchFile())) {
     return failWith(request.patchFile() + ": the patch cannot be opened");
@@ -101,7 +105,7 @@ int handleBinpatchApply(const CommandRequest& request) {
 }
 
 int handleBinpatchApplyToFsx(const CommandRequest& request) {
-  if (!applyArgumentsGiven(request)) return failWith("missing argument");
+  if (!applyArgumentsGiven(request)) return failWith("an argument is empty");
   if (!opensForReading(request.patchFile())) {
     return failWith(request.patchFile() + ": the patch cannot be opened");
   }

@@ -24,4 +24,8 @@ int failWith(const std::string& reason);
 // an empty reason none.
 int failSilently(const std::string& reason);
 
+// Writes "fuselox: <note>" to standard error when verbose, whatever the
+// outcome; a reason may follow.
+void noteVerbose(const std::string& note);
+
 #endif  // FUSELOX_PROTOCOL_RESULT_H_

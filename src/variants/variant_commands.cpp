@@ -45,7 +45,7 @@ bool installInto(const std::string& folder, const std::string& sourcePath,
         int base = firstNumberingGap(*text);
         std::vector<SourceSection> sections;
         if (base < 0) {
-          *err = "aircraft.cfg in " + folder + " has no [fltsim.N] section";
+          *err = joinPath(folder, "aircraft.cfg") + " has no [fltsim.N] section";
           return false;
         }
         if (!loadSource(sourcePath, base, &sections, err)) return false;
@@ -264,7 +264,7 @@ int handleAppendText(const CommandRequest& request) {
   std::unique_ptr<platform::FolderLock> lock = lockOrExplain(folder, &err);
   if (!lock) return failWith(err);
   if (platform::isReadOnlyFile(joinPath(folder, "aircraft.cfg"))) {
-    return failWith("aircraft.cfg in " + folder + " is read-only");
+    return failWith(joinPath(folder, "aircraft.cfg") + " is read-only");
   }
   if (!appendableText(request.sourceFile(), &source, &err)) return failWith(err);
   bool written = rewriteAircraftCfgText(

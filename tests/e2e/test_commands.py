@@ -40,6 +40,8 @@ COMMAND_LINE = (SIMPLE, [
     C("VERIFY_TITLE C172 /SHOW_EOL_COMMENTS", E),  # the switch is the title
     C("VERIFY_TITLE C172 " + "\u00e9" * 600, E),  # 600 Latin-1 characters fit
     C("verify_title C172", WRONG % b"VERIFY_TITLE", why="VERIFY_TITLE takes 2 arguments, 1 given"),
+    C("VERIFY_AIRCRAFT", WRONG % b"VERIFY_AIRCRAFT", why="takes 1 argument, 0 given"),
+    C("VERIFY_AIRCRAFT C172 /copy_texture_folders /COPY_TEXTURE_FOLDER", OK, why='FOLDER" is not'),
 ] + [C(cmd, WRONG % cmd.split()[0].encode()) for cmd in (
     "BINPATCH_MAKE a b", "BINPATCH_APPLY a b", "BINPATCH_APPLY_TO_FSX a",
     "DUMP_ALL_TEXTURE_TITLE", "INSTALL_VARIANT_BY_PATH x")] + [
@@ -75,7 +77,7 @@ SIMULATOR = ({"/Addons/Planes/Spit/aircraft.cfg": SIMPLE, CFG: SIMPLE, "/FSX/S/a
     C("PRINT_PATH_AIRCRAFT C172", E, {"USER.REG": user_reg(SIM, None)},
       why="application-data folder"),
     C("DUMP_ALL_TITLE C172", E, {"FSX.CFG": None},
-      why=("cannot read fsx.cfg", "Microsoft\\FSX\\fsx.cfg")),
+      why="cannot read C:\\users\\pilot\\AppData\\Roaming\\Microsoft\\FSX\\fsx.cfg"),
     C("DUMP_ALL_AIRCRAFT", b"", NO_PATHS, code=0, why="no SimObjectPaths line"),
     C("PRINT_PATH_AIRCRAFT C172", E, NO_PATHS),
     C("DUMP_ALL_AIRCRAFT", b"", NO_SIM, code=0, why="AppPath"),
@@ -139,7 +141,7 @@ LISTING = (REAL, [
     C("VERIFY_AIRCRAFT C172", OK, NO_VARIANT),
     C('VERIFY_TEXTURE C172 ""', OK, b"[fltsim.0]\ntitle=x\ntexture=\n"),
     C("VERIFY_TITLE C172 HIDDEN", OK, b"[fltsim.0]\ntexture=a\n[General]\ntitle=Hidden"),
-] + [C(cmd + " C172", E, NO_VARIANT, why="no [fltsim.N] section") for cmd in (
+] + [C(cmd + " C172", E, NO_VARIANT, why="ANES\\C172\\aircraft.cfg has no [fltsim.N]") for cmd in (
     "DUMP_ALL_TITLE", "DUMP_ALL_TEXTURE", "DUMP_ALL_TEXTURE_TITLE")])
 
 EMPTY, G1000 = b"[fltsim.0]\ntitle=T\ntexture=\n", '"Cessna Skyhawk G1000"'
@@ -150,7 +152,7 @@ READING = (REAL, [
       b"2550     // (pounds)\n"),
     C(READ + "weight_and_balance empty_weight", b"1663\n"),
     C(READ + "General missing", E, why='"missing" not found in section [General]'),
-    C(READ + "Nowhere atc_type", E, why="section [Nowhere]"),
+    C(READ + "Nowhere atc_type", E, why="section [Nowhere] not found"),
     C(READ + "general K", b"1\n2\n", b"[General]\nk=1\nk=2 ; two\n"),
     C(READ + "general k", E, b"[General] // data\nk=1\n"),
     C("READ_VARIANT_PARAMETER_BY_TITLE C172 %s texture" % G1000, b"G1000\n"),
@@ -181,6 +183,7 @@ CHANGING = (REAL, [
     C(CHANGE + "S new v" + ADD, OK, b"[T]\nz=1\n[S]\nk=1", b"[T]\r\nz=1\r\n[S]\r\nk=1\r\nnew=v"),
     C(CHANGE + "S new v", E, b"[S]\n  k=1\n  [T]\n  z=1\n\n", why=('"new" not found', ADD[1:])),
     C(CHANGE + "S k 2", OK, b"[S]\nk=1\nlast=1\n", b"[S]\r\nk=2\r\nlast=1"),
+    C(CHANGE + "Nowhere k 2" + ADD, E, why="section [Nowhere] not found"),
     C(CHANGE + "S k 2", OK, ODD, ODD.replace(b"=1", b"=2")),
     C(CHANGE + "General atc_type X", E, read_only(REAL), why="aircraft.cfg is read-only"),
     C(CHANGE + "General atc_type X", OK, {CFG: "-> " + LINK, LINK: crlf("[General]", "atc_type=A")},
@@ -193,7 +196,8 @@ CHANGING = (REAL, [
     C("CHANGE_VARIANT_PARAMETER_BY_TITLE C172 Second new n" + ADD, OK, BY_POSITION,
       BY_POSITION.replace(b"id=2", b"id=2\r\nnew=n")),
     C("CHANGE_VARIANT_PARAMETER_BY_TITLE C172 nope atc_id X", E, why='"nope"'),
-    C('CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 "" atc_id X', E)])
+    C('CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 "" atc_id X', E),
+    C('CHANGE_VARIANT_PARAMETER_BY_TEXTURE C172 1 "" X' + ADD, E, why="an argument is empty")])
 
 
 # Installing, removing and renumbering variants, appending text.
@@ -239,7 +243,8 @@ INSTALLING = ({CFG: BASE + b"\r\n\r\n", SHIPPED: SOURCE}, [
     C("INSTALL_VARIANT C172 C:\\nowhere.cfg", E, why=("cannot read", "nowhere.cfg")),
     C("INSTALL_VARIANT C172 " + SRC, E, {SHIPPED: b"[General]\nx=1\n"},
       why="fltsim.cfg has no [fltsim.N] section"),
-    C("INSTALL_VARIANT Empty " + SRC, E, {"Empty/aircraft.cfg": b"[G]\r\n"}, why="has no [flt"),
+    C("INSTALL_VARIANT Empty " + SRC, E, {"Empty/aircraft.cfg": b"[G]\r\n"},
+      why="AIRPLANES\\Empty\\aircraft.cfg has no [flt"),
     C("INSTALL_VARIANT_BY_PATH nowhere " + SRC, E, why="no folder nowhere"),
 ] + [C("INSTALL_VARIANT " + args, E) for args in (
     "B737 " + SRC, 'C172 ""', "C172 C:\\Downloads\\repaint")])
@@ -385,7 +390,7 @@ PATCHES = ({"C/aircraft.cfg": SIMPLE, MDL: OLD, "/work/old.bin": OLD, "/work/new
       {"/work/p.bdiff": PATCH_XX[:32].upper() + PATCH_XX[32:]}, {MDL: NEW}),
     C(APPLY, E, {MDL: read_only(OLD)}, why="m.mdl: the file is read-only"),
     C("BINPATCH_APPLY C m.mdl no.bdiff", E, why="no.bdiff: the patch cannot be"),
-    C("BINPATCH_APPLY C gauge.bin p.bdiff", E, why="gauge.bin: cannot be opened"),
+    C("BINPATCH_APPLY C a\\b p.bdiff", E, why="S\\C\\a\\b: the file to patch does not exist"),
     C("BINPATCH_APPLY B737 m.mdl p.bdiff", E, why='"B737" not found'),
 ] + [C(APPLY, E, {"/work/p.bdiff": data}, why=why) for data, why in BAD])
 
