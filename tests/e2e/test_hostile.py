@@ -183,6 +183,8 @@ ESCAPES = ({CFG: SIMPLE, "C172/m.bin": OLD, "C172/COM\u00b9": OLD, "DC3/m.bin": 
     # Relative patch targets stay inside their folder.
     C("BINPATCH_APPLY C172 sub\\..\\.\\m.bin p.bdiff", OK, after={"C172/m.bin": NEW}),
     C("BINPATCH_APPLY_TO_FSX m.bin p.bdiff", OK, after={"/FSX/m.bin": NEW}),
+    C("BINPATCH_APPLY C172 m=\u0141.bin p.bdiff", OK, {"C172/m=\u0141.bin": OLD},
+      {"C172/m=\u0141.bin": NEW}),
     # An aircraft name is spelled as Windows takes it: "C172." is C172, and "COM\u00b9" a device.
     C("VERIFY_AIRCRAFT C172.", OK), C("VERIFY_AIRCRAFT COM\u00b9", E, {"COM\u00b9/aircraft.cfg": SIMPLE}),
 ] + [C("BINPATCH_APPLY C172 %s p.bdiff" % target, E) for target in (
