@@ -38,14 +38,15 @@ fail() {
   exit 1
 }
 # One-line entries (sources.list, *.list) and deb822 stanzas (*.sources)
-# whose address is a Debian archive, as deb-src.
+# of Debian's archive (a debian.org address or Debian's archive key), as
+# deb-src; other vendors' archives need not carry sources.
 shopt -s nullglob
 for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
   [ -f "$f" ] || continue
-  sed -n -E 's/^[[:space:]]*deb[[:space:]]+(.*debian.*)$/deb-src \1/p' "$f"
+  sed -n -E 's/^[[:space:]]*deb[[:space:]]+(.*([./]debian\.org|debian-archive-keyring).*)$/deb-src \1/p' "$f"
 done >"$apt_dir/sources.list"
 for f in /etc/apt/sources.list.d/*.sources; do
-  awk -v RS= -v ORS='\n\n' 'tolower($0) ~ /(^|\n)uris:[^\n]*debian/ && /(^|\n)Types:[^\n]*deb( |\n|$)/ {
+  awk -v RS= -v ORS='\n\n' '/[.\/]debian\.org|debian-archive-keyring/ && /(^|\n)Types:[^\n]*deb( |\n|$)/ {
          sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' "$f"
 done >"$apt_dir/parts/debian.sources"
 [ -s "$apt_dir/sources.list" ] || [ -s "$apt_dir/parts/debian.sources" ] ||
