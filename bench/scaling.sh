@@ -80,7 +80,7 @@ sys.stdout.buffer.write(b"".join(
 PY
 }
 fresh_aircraft() {
-  rm -rf "$planes"/*
+  rm -rf "${planes:?}"/*
   mkdir -p "$planes/Scaling"
 }
 
