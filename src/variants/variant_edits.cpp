@@ -1,6 +1,9 @@
 #include "variants/variant_edits.h"
 
+#include <unordered_set>
+
 #include "text/lines.h"
+#include "text/text_file.h"
 
 void renumberVariants(std::vector<std::string>* lines) {
   int number = 0;
@@ -12,13 +15,34 @@ void renumberVariants(std::vector<std::string>* lines) {
 std::vector<bool> duplicateSections(const std::string& cfgText,
                                     const std::vector<SourceSection>& sections, bool preventByTitle,
                                     bool preventByTexture) {
+  // The titles and textures present, upper-cased (the lines are), gathered
+  // once: a lookup per section, not a pass over aircraft.cfg per section.
+  // Titles as variantTitleExists finds them: any TITLE key from the first
+  // variant header on; textures as readVariantTable records them.
+  std::unordered_set<std::string> titles, textures;
+  if (preventByTitle && !sections.empty()) {
+    bool searching = false;
+    for (std::string& line : splitLines(cfgText)) {
+      while (!line.empty() && line.back() == '\r') line.pop_back();
+      upperCaseInPlace(&line);
+      if (!searching) {
+        searching = isVariantHeader(line);
+        continue;
+      }
+      std::string part = line.substr(0, kLineCapacity), key, value;
+      if (splitKeyValue(&part, &key, &value) && key == "TITLE") titles.insert(value);
+    }
+  }
+  if (preventByTexture && !sections.empty()) {
+    for (const VariantRecord& record : readVariantTable(cfgText)) textures.insert(record.texture);
+  }
   std::vector<bool> leaveOut;
   for (const SourceSection& section : sections) {
     std::string title, texture;
     bool byTitle = preventByTitle && findTitleValue(section.text, &title) &&
-                   variantTitleExists(cfgText, title);
+                   titles.count(upperCaseCopy(title)) > 0;
     bool byTexture = preventByTexture && findTextureValue(section.text, &texture) &&
-                     variantTextureExists(cfgText, texture);
+                     textures.count(upperCaseCopy(texture)) > 0;
     leaveOut.push_back(byTitle || byTexture);
   }
   return leaveOut;
