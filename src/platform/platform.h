@@ -204,6 +204,9 @@ class Folder {
   virtual bool removeFolder(const std::string& name) = 0;
   // Renames an entry to a name that does not exist yet.
   virtual bool rename(const std::string& from, const std::string& to) = 0;
+  // Puts a file's data on disk; a whole folder of new files is written
+  // first and flushed after, as the system then writes them together.
+  virtual bool syncFile(const std::string& name) = 0;
   // Puts the folder's entries on disk (see syncFolder).
   virtual bool sync() = 0;
 };

@@ -541,6 +541,13 @@ class PosixFolder : public Folder {
            inspect(to) == EntryKind::kMissing && renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
   }
 
+  bool syncFile(const std::string& name) override {
+    int fd = oneComponent(name) ? openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
+    bool ok = fd >= 0 && fsync(fd) == 0;
+    if (fd >= 0) close(fd);
+    return ok;
+  }
+
   bool sync() override { return fsync(fd_) == 0; }
 
  private:

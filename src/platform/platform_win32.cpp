@@ -518,6 +518,11 @@ class Win32Folder : public Folder {
     return isWindowsName(from) && isWindowsName(to) &&
            MoveFileExW(widePath(child(from)).c_str(), widePath(child(to)).c_str(), 0) != 0;
   }
+  bool syncFile(const std::string& name) override {
+    if (inspect(name) != EntryKind::kFile) return false;
+    Handle handle(openEntry(widePath(child(name)), GENERIC_WRITE, true));
+    return handle.ok() && FlushFileBuffers(handle.get()) != 0;
+  }
   bool sync() override { return syncFolder(path_); }
 
  private:

@@ -22,7 +22,7 @@ std::string joinPath(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
 }
 
-bool copyAndClose(FILE* in, FILE* out) {
+bool copyAndClose(FILE* in, FILE* out, bool flush) {
   bool ok = in != nullptr && out != nullptr;
   static char buffer[kCopyChunk];
   size_t n;
@@ -33,7 +33,7 @@ bool copyAndClose(FILE* in, FILE* out) {
   if (in != nullptr) std::fclose(in);
   if (out == nullptr) return false;
   // On disk before anyone renames the copy into place.
-  ok = platform::syncFile(out) && ok;
+  ok = (flush ? platform::syncFile(out) : std::fflush(out) == 0) && ok;
   ok = std::fclose(out) == 0 && ok;
   return ok;
 }

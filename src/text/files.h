@@ -17,9 +17,10 @@ extern const char kRemovalWorkFileName[];  // "liverymend.temp"
 // target accepts the doubled separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
-// Copies the rest of `in` into `out`, puts `out` on disk and closes both.
-// False when either is missing or a read, write or flush fails.
-bool copyAndClose(FILE* in, FILE* out);
+// Copies the rest of `in` into `out` and closes both; `out` is put on disk
+// first unless the caller flushes it later. False when either is missing or
+// a read, write or flush fails.
+bool copyAndClose(FILE* in, FILE* out, bool flush = true);
 
 // Where the working file `workingName` of `target` goes: beside the file
 // the target finally names, so that a link stays a link and the working
