@@ -211,6 +211,7 @@ BOTH = INSTALLED + crlf("", "", "", "[fltsim.3]", "title\t=\tB", "texture=red")
 R, SRC = "/Downloads/repaint/", "C:\\Downloads\\repaint\\fltsim.cfg"
 SHIPPED, TRIMMED = R + "fltsim.cfg", SOURCE.replace(b"Blue Sky \r", b"Blue Sky\r")
 TWO, ONE = b"NOERROR-2\n", b"NOERROR-1\n"
+EARLY = ("[General]", "title=Early", "[fltsim.0]", "title=Mixed Case", "texture=Tex One")
 INSTALL = "INSTALL_VARIANT C172 %s /COPY_TEXTURE_FOLDERS " % SRC
 LOCAL = "INSTALL_VARIANT C172 %s /SOURCEFILE_IN_AIRCRAFT_FOLDER "
 DEEP = "\\".join(["d" * 199] * 4 + ["s" * 189])  # "<aircraft folder>\<DEEP>": 1023 characters
@@ -223,6 +224,11 @@ INSTALLING = ({CFG: BASE + b"\r\n\r\n", SHIPPED: SOURCE}, [
       BASE + crlf("", "", "[fltsim.2]", "Title=U", "texture=r")),
     C('VERIFY_TEXTURE C172 "blue sky "', OK, INSTALLED),
     C(INSTALL + "/PREVENT_DUPLICATES_BY_TEXTURE", TWO, INSTALLED),
+    # Titles count from the first variant header on; both checks fold case on both sides.
+    C(INSTALL + "/PREVENT_DUPLICATES_BY_TEXTURE", b"NOERROR-3\n", {CFG: crlf(*EARLY), SHIPPED:
+      b"[fltsim.0]\ntitle=early\ntexture=n\n[fltsim.1]\ntitle=mixed CASE\ntexture=m\n"
+      b"[fltsim.2]\ntitle=O\ntexture=tex one\n"},
+      crlf(*EARLY, "", "[fltsim.1]", "title=early", "texture=n")),
     # A header holding "=" is a line of its section; a final one without line end, none.
     C(INSTALL, ONE, {SHIPPED: b"[fltsim.0]\ntitle=P\ntexture=p\n[fltsim.1] ;x=y\ntitle=Q\ntexture=q"
                               b"\n[fltsim.2]"},
