@@ -3,6 +3,8 @@
 # Usage: tools/deps.sh [windows]   ("windows" adds the cross compiler, Wine and NSIS)
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libdivsufsort-dev python3 man-db unzip strace clang libclang-rt-14-dev)
+# expat: the XML parser that reads Prepar3D's add-on.xml files.
+packages+=(libexpat1-dev)
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 nsis)
 fi

@@ -22,3 +22,9 @@ int failWith(const std::string& reason) {
   printResult("ERROR\n");
   return failSilently(reason);
 }
+
+void noteVerbose(const std::string& note) {
+  if (platform::getEnvironment("FUSELOX_VERBOSE") == "1") {
+    platform::writeStderr("fuselox: note: " + note + "\n");
+  }
+}

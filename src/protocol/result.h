@@ -24,4 +24,8 @@ int failWith(const std::string& reason);
 // an empty reason none.
 int failSilently(const std::string& reason);
 
+// With FUSELOX_VERBOSE=1, writes "fuselox: note: <note>" to standard error:
+// something passed over that a user may want to know of, on success too.
+void noteVerbose(const std::string& note);
+
 #endif  // FUSELOX_PROTOCOL_RESULT_H_

@@ -1,0 +1,162 @@
+// Prepar3D lists its aircraft containers in simobjects.cfg and in add-on
+// packages (add-ons.cfg entries, discovery folders, add-on.xml components),
+// all read here and never written.
+#include <set>
+
+#include "location/simulator.h"
+#include "location/simulators.h"
+#include "protocol/request.h"
+#include "protocol/result.h"
+#include "text/config_text.h"
+#include "text/files.h"
+
+using platform::SpecialFolder;
+
+namespace {
+
+// The sections of a configuration file in any of its encodings; none when
+// it cannot be read.
+bool readIni(const std::string& path, std::vector<IniSection>* sections) {
+  std::string bytes;
+  if (!platform::readWholeFile(path, &bytes)) return false;
+  *sections = parseIni(decodeConfigText(bytes));
+  return true;
+}
+
+// A package folder as one key, however spelled: letter case, "/" and final
+// separators do not make another package.
+std::string packageKey(const std::string& folder) {
+  std::string key;
+  for (char c : folder) key.push_back(c == '/' ? '\\' : platform::upperAscii(c));
+  while (!key.empty() && key.back() == '\\') key.pop_back();
+  return key;
+}
+
+std::string trimmedXml(const std::string& text) {
+  size_t begin = text.find_first_not_of(" \t\r\n");
+  return begin == std::string::npos
+             ? ""
+             : text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
+}
+
+// The packages in the order they count: add-ons.cfg [Package.N] entries of
+// every file, then the sub-folders of their [DiscoveryPath.N] folders, then
+// those of the default discovery folder. A package found twice counts once,
+// and one that any file switches off not at all.
+std::vector<std::string> findPackages(const Simulator& simulator) {
+  std::vector<std::vector<IniSection>> files;
+  std::string folder;
+  for (int which = 0; which < 3; ++which) {
+    bool known = which == 1
+                     ? platform::readRoamingAppDataFolder(&folder)
+                     : platform::readSpecialFolder(which == 0 ? SpecialFolder::kLocalAppData
+                                                              : SpecialFolder::kCommonAppData,
+                                                   &folder);
+    std::vector<IniSection> sections;
+    if (known && readIni(resolveBelow(resolveBelow(folder, simulator.dataFolder), "add-ons.cfg"),
+                         &sections)) {
+      files.push_back(sections);
+    }
+  }
+  std::set<std::string> off, seen;
+  std::vector<std::string> packages, discovery;
+  for (const std::vector<IniSection>& sections : files) {
+    for (const IniSection& section : sections) {
+      std::string path = iniValue(section, "PATH");
+      bool inactive = iniFalse(iniValue(section, "ACTIVE"));
+      if (path.empty()) continue;
+      if (iniSectionIs(section, "Package.")) {
+        if (inactive) off.insert(packageKey(path));
+        packages.push_back(path);
+      } else if (iniSectionIs(section, "DiscoveryPath.") && !inactive) {
+        discovery.push_back(path);
+      }
+    }
+  }
+  if (platform::readSpecialFolder(SpecialFolder::kDocuments, &folder)) {
+    discovery.push_back(resolveBelow(folder, simulator.addOnsBelowDocuments));
+  }
+  for (const std::string& parent : discovery) {
+    std::vector<std::string> names;
+    if (!platform::listFolder(resolveBelow(parent, "*"), &names)) continue;
+    for (const std::string& name : names) {
+      if (name != "." && name != "..") packages.push_back(resolveBelow(parent, name));
+    }
+  }
+  std::vector<std::string> kept;
+  for (const std::string& package : packages) {
+    std::string key = packageKey(package);
+    if (!off.count(key) && seen.insert(key).second) kept.push_back(package);
+  }
+  return kept;
+}
+
+void addContainer(std::vector<SimObjectsPath>* containers, const std::string& path) {
+  SimObjectsPath entry;
+  entry.path = path;
+  entry.valid = !path.empty() && platform::pathLength(path) < kSlotSize;
+  entry.mayBeMissing = true;
+  containers->push_back(entry);
+}
+
+}  // namespace
+
+bool addOnSimObjects(const std::string& xml, const std::string& package,
+                     std::vector<std::string>* folders) {
+  std::vector<platform::XmlEvent> events;
+  if (!platform::readXmlEvents(xml, &events)) return false;
+  // Depth 1 is the document element, 2 a component, 3 its Category or Path.
+  int depth = 0;
+  std::string field, category, path;
+  for (const platform::XmlEvent& event : events) {
+    if (event.kind == platform::XmlEvent::kStart) {
+      ++depth;
+      if (depth == 2) category.clear(), path.clear();
+      if (depth == 3) field = event.text;
+    } else if (event.kind == platform::XmlEvent::kText && depth == 3) {
+      if (platform::equalsIgnoringAsciiCase(field, "Category")) category += event.text;
+      if (platform::equalsIgnoringAsciiCase(field, "Path")) path += event.text;
+    } else if (event.kind == platform::XmlEvent::kEnd) {
+      if (depth == 2 && platform::equalsIgnoringAsciiCase(event.text, "AddOn.Component") &&
+          platform::equalsIgnoringAsciiCase(trimmedXml(category), "SimObjects") &&
+          !trimmedXml(path).empty()) {
+        folders->push_back(resolveBelow(package, trimmedXml(path)));
+      }
+      --depth;
+    }
+  }
+  return true;
+}
+
+std::vector<SimObjectsPath> loadPrepar3dContainers(const Simulator& simulator, std::string* err) {
+  std::string install, programData;
+  if (!readInstallFolder(simulator, &install, err)) return {};
+  std::vector<SimObjectsPath> containers;
+  std::vector<IniSection> entries;
+  if (platform::readSpecialFolder(SpecialFolder::kCommonAppData, &programData) &&
+      readIni(resolveBelow(resolveBelow(programData, simulator.dataFolder), "simobjects.cfg"),
+              &entries)) {
+    for (const IniSection& section : entries) {
+      std::string path = iniValue(section, "Path");
+      if (iniSectionIs(section, "Entry.") && !path.empty() &&
+          !iniFalse(iniValue(section, "Active"))) {
+        addContainer(&containers, resolveBelow(install, path));
+      }
+    }
+  } else {
+    addContainer(&containers, resolveBelow(install, "SimObjects\\Airplanes"));
+    addContainer(&containers, resolveBelow(install, "SimObjects\\Rotorcraft"));
+  }
+  for (const std::string& package : findPackages(simulator)) {
+    std::string xml, file = resolveBelow(package, "add-on.xml");
+    std::vector<std::string> folders;
+    if (!platform::readWholeFile(file, &xml)) continue;
+    if (!addOnSimObjects(xml, package, &folders)) {
+      noteVerbose(file + " is not well-formed XML: its package is skipped");
+    }
+    for (const std::string& folder : folders) addContainer(&containers, folder);
+  }
+  if (containers.empty())
+    *err = "no SimObjects container is listed for " + std::string(simulator.switchText);
+  return containers;
+}
