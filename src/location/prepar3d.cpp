@@ -14,15 +14,6 @@ using platform::SpecialFolder;
 
 namespace {
 
-// The sections of a configuration file in any of its encodings; none when
-// it cannot be read.
-bool readIni(const std::string& path, std::vector<IniSection>* sections) {
-  std::string bytes;
-  if (!platform::readWholeFile(path, &bytes)) return false;
-  *sections = parseIni(decodeConfigText(bytes));
-  return true;
-}
-
 // A package folder as one key, however spelled: letter case, "/" and final
 // separators do not make another package.
 std::string packageKey(const std::string& folder) {
@@ -44,47 +35,31 @@ std::string trimmedXml(const std::string& text) {
 // those of the default discovery folder. A package found twice counts once,
 // and one that any file switches off not at all.
 std::vector<std::string> findPackages(const Simulator& simulator) {
-  std::vector<std::vector<IniSection>> files;
-  std::string folder;
+  AddOnsList list;
+  std::string folder, bytes;
   for (int which = 0; which < 3; ++which) {
     bool known = which == 1
                      ? platform::readRoamingAppDataFolder(&folder)
                      : platform::readSpecialFolder(which == 0 ? SpecialFolder::kLocalAppData
                                                               : SpecialFolder::kCommonAppData,
                                                    &folder);
-    std::vector<IniSection> sections;
-    if (known && readIni(resolveBelow(resolveBelow(folder, simulator.dataFolder), "add-ons.cfg"),
-                         &sections)) {
-      files.push_back(sections);
-    }
+    std::string file = resolveBelow(resolveBelow(folder, simulator.dataFolder), "add-ons.cfg");
+    if (known && platform::readWholeFile(file, &bytes)) readAddOnsCfg(bytes, &list);
   }
   std::set<std::string> off, seen;
-  std::vector<std::string> packages, discovery;
-  for (const std::vector<IniSection>& sections : files) {
-    for (const IniSection& section : sections) {
-      std::string path = iniValue(section, "PATH");
-      bool inactive = iniFalse(iniValue(section, "ACTIVE"));
-      if (path.empty()) continue;
-      if (iniSectionIs(section, "Package.")) {
-        if (inactive) off.insert(packageKey(path));
-        packages.push_back(path);
-      } else if (iniSectionIs(section, "DiscoveryPath.") && !inactive) {
-        discovery.push_back(path);
-      }
-    }
-  }
+  for (const std::string& package : list.off) off.insert(packageKey(package));
   if (platform::readSpecialFolder(SpecialFolder::kDocuments, &folder)) {
-    discovery.push_back(resolveBelow(folder, simulator.addOnsBelowDocuments));
+    list.discovery.push_back(resolveBelow(folder, simulator.addOnsBelowDocuments));
   }
-  for (const std::string& parent : discovery) {
+  for (const std::string& parent : list.discovery) {
     std::vector<std::string> names;
     if (!platform::listFolder(resolveBelow(parent, "*"), &names)) continue;
     for (const std::string& name : names) {
-      if (name != "." && name != "..") packages.push_back(resolveBelow(parent, name));
+      if (name != "." && name != "..") list.packages.push_back(resolveBelow(parent, name));
     }
   }
   std::vector<std::string> kept;
-  for (const std::string& package : packages) {
+  for (const std::string& package : list.packages) {
     std::string key = packageKey(package);
     if (!off.count(key) && seen.insert(key).second) kept.push_back(package);
   }
@@ -100,6 +75,32 @@ void addContainer(std::vector<SimObjectsPath>* containers, const std::string& pa
 }
 
 }  // namespace
+
+void readAddOnsCfg(const std::string& bytes, AddOnsList* list) {
+  for (const IniSection& section : parseIni(decodeConfigText(bytes))) {
+    std::string path = iniValue(section, "PATH");
+    bool inactive = iniFalse(iniValue(section, "ACTIVE"));
+    if (path.empty()) continue;
+    if (iniSectionIs(section, "Package.")) {
+      list->packages.push_back(path);
+      if (inactive) list->off.push_back(path);
+    } else if (iniSectionIs(section, "DiscoveryPath.") && !inactive) {
+      list->discovery.push_back(path);
+    }
+  }
+}
+
+std::vector<std::string> readSimObjectsCfg(const std::string& bytes, const std::string& install) {
+  std::vector<std::string> folders;
+  for (const IniSection& section : parseIni(decodeConfigText(bytes))) {
+    std::string path = iniValue(section, "Path");
+    if (iniSectionIs(section, "Entry.") && !path.empty() &&
+        !iniFalse(iniValue(section, "Active"))) {
+      folders.push_back(resolveBelow(install, path));
+    }
+  }
+  return folders;
+}
 
 bool addOnSimObjects(const std::string& xml, const std::string& package,
                      std::vector<std::string>* folders) {
@@ -132,16 +133,13 @@ std::vector<SimObjectsPath> loadPrepar3dContainers(const Simulator& simulator, s
   std::string install, programData;
   if (!readInstallFolder(simulator, &install, err)) return {};
   std::vector<SimObjectsPath> containers;
-  std::vector<IniSection> entries;
+  std::string bytes;
   if (platform::readSpecialFolder(SpecialFolder::kCommonAppData, &programData) &&
-      readIni(resolveBelow(resolveBelow(programData, simulator.dataFolder), "simobjects.cfg"),
-              &entries)) {
-    for (const IniSection& section : entries) {
-      std::string path = iniValue(section, "Path");
-      if (iniSectionIs(section, "Entry.") && !path.empty() &&
-          !iniFalse(iniValue(section, "Active"))) {
-        addContainer(&containers, resolveBelow(install, path));
-      }
+      platform::readWholeFile(
+          resolveBelow(resolveBelow(programData, simulator.dataFolder), "simobjects.cfg"),
+          &bytes)) {
+    for (const std::string& folder : readSimObjectsCfg(bytes, install)) {
+      addContainer(&containers, folder);
     }
   } else {
     addContainer(&containers, resolveBelow(install, "SimObjects\\Airplanes"));

@@ -51,6 +51,19 @@ struct SimObjectsPath;
 // the install folder is not known.
 std::vector<SimObjectsPath> loadPrepar3dContainers(const Simulator& simulator, std::string* err);
 
+// The folders the [Entry.N] Path= lines of simobjects.cfg (its bytes, in any
+// encoding) list below `install`, in file order, those with Active=false left
+// out.
+std::vector<std::string> readSimObjectsCfg(const std::string& bytes, const std::string& install);
+
+// What one add-ons.cfg (its bytes) lists, appended in file order: its
+// [Package.N] folders, those of them marked ACTIVE=false, and its active
+// [DiscoveryPath.N] folders.
+struct AddOnsList {
+  std::vector<std::string> packages, off, discovery;
+};
+void readAddOnsCfg(const std::string& bytes, AddOnsList* list);
+
 // The SimObjects folders of one add-on.xml, whose package folder is
 // `package`. False when the document is not well-formed.
 bool addOnSimObjects(const std::string& xml, const std::string& package,

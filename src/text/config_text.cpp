@@ -25,7 +25,10 @@ std::string fromUtf16(const std::string& bytes, size_t start, bool bigEndian) {
 std::string decodeConfigText(const std::string& bytes) {
   if (bytes.compare(0, 2, "\xFF\xFE") == 0) return fromUtf16(bytes, 2, false);
   if (bytes.compare(0, 2, "\xFE\xFF") == 0) return fromUtf16(bytes, 2, true);
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
+  // Marked UTF-8 keeps its valid sequences; a stray byte stands for itself.
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    return platform::pathFromWide(platform::wideFromPath(bytes.substr(3)));
+  }
   // Valid UTF-8 survives the round trip through UTF-16 unchanged; a byte
   // outside a valid sequence comes back as two.
   if (platform::pathFromWide(platform::wideFromPath(bytes)) == bytes) return bytes;
