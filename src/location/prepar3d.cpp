@@ -150,7 +150,7 @@ std::vector<SimObjectsPath> loadPrepar3dContainers(const Simulator& simulator, s
     std::vector<std::string> folders;
     if (!platform::readWholeFile(file, &xml)) continue;
     if (!addOnSimObjects(xml, package, &folders)) {
-      noteVerbose(file + " is not well-formed XML: its package is skipped");
+      notePassedOver(file + " is not well-formed XML: its package was passed over");
     }
     for (const std::string& folder : folders) addContainer(&containers, folder);
   }

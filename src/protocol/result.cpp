@@ -9,10 +9,22 @@ int succeedWith(const std::string& text) {
   return 1;
 }
 
+namespace {
+
+std::string& notes() {
+  static std::string text;
+  return text;
+}
+
+}  // namespace
+
+void notePassedOver(const std::string& note) { notes() += (notes().empty() ? "" : "; ") + note; }
+
 int failSilently(const std::string& reason) {
   static bool written = false;
   if (!written && !reason.empty() && platform::getEnvironment("FUSELOX_VERBOSE") == "1") {
-    platform::writeStderr("fuselox: " + reason + "\n");
+    platform::writeStderr("fuselox: " + reason + (notes().empty() ? "" : " (" + notes() + ")") +
+                          "\n");
     written = true;
   }
   return 0;
@@ -21,10 +33,4 @@ int failSilently(const std::string& reason) {
 int failWith(const std::string& reason) {
   printResult("ERROR\n");
   return failSilently(reason);
-}
-
-void noteVerbose(const std::string& note) {
-  if (platform::getEnvironment("FUSELOX_VERBOSE") == "1") {
-    platform::writeStderr("fuselox: note: " + note + "\n");
-  }
 }

@@ -24,8 +24,10 @@ int failWith(const std::string& reason);
 // an empty reason none.
 int failSilently(const std::string& reason);
 
-// With FUSELOX_VERBOSE=1, writes "fuselox: note: <note>" to standard error:
-// something passed over that a user may want to know of, on success too.
-void noteVerbose(const std::string& note);
+// Keeps a note of something passed over that may explain a failure (a file
+// that could not be read); the reason line of a later failure ends with the
+// notes in brackets. Success prints nothing of them, so that output an
+// installer reads with standard error mixed in stays clean.
+void notePassedOver(const std::string& note);
 
 #endif  // FUSELOX_PROTOCOL_RESULT_H_

@@ -1,6 +1,7 @@
 """The simulators of the family: the switches, DUMP_ALL_SIMULATORS, and where FSX Steam Edition and
 Prepar3D keep their install folder and their aircraft containers."""
 
+from test_commands import NEW, OLD, PATCH_XX
 from harness import APP_DATA, DIR, E, OK, SIM, SHELL_KEY, Case as C, PrefixTest, crlf, hive, \
     user_reg
 
@@ -37,13 +38,15 @@ WRONG_VIEWS = reg((LM % 6, "AppPath", "C:\\Gone"), machine=[
 FINDING = ({}, [
     C("DUMP_ALL_SIMULATORS", b"", reg(fsx=None), code=0, why="no simulator"),
     C("dump_all_simulators", b"/SIMULATOR_FSX\tC:\\FSX\\\n", dict(WRONG_VIEWS, **{
-        "/P3D3": DIR, "/P3D4": DIR}), why=()),
+        "/P3D3": DIR, "/P3D4": DIR})),
     C("DUMP_ALL_SIMULATORS", b"/SIMULATOR_FSX\tC:\\FSX\\\n/SIMULATOR_FSX_SE\tC:\\FSXSE\n"
       b"/SIMULATOR_P3D_V3\tC:\\P3D3\\\n/SIMULATOR_P3D_V4\tC:\\P3D4\n/SIMULATOR_P3D_V5\tC:\\P3D5"
       b"\\\n/SIMULATOR_P3D_V6\tC:\\P3D6\\\n", ALL),
     C("PRINT_PATH_FSX /SIMULATOR_P3D_V5", b"C:\\P3D5\\\n", ALL),
     C("PRINT_PATH_FSX /simulator_p3d_v4", b"C:\\P3D4\n", ALL),
     C("PRINT_PATH_FSX /SIMULATOR_P3D_V3 /SIMULATOR_FSX", b"C:\\FSX\\\n", ALL),
+    C("BINPATCH_APPLY_TO_FSX m.mdl p.bdiff /SIMULATOR_P3D_V5", OK, dict(ALL, **{
+        "/P3D5/m.mdl": OLD, "/work/p.bdiff": PATCH_XX}), {"/P3D5/m.mdl": NEW}),
     C("PRINT_PATH_FSX /SIMULATOR_P3D_V6", E, reg(), why=("AppPath (HKCU", "SetupPath (HKLM")),
     C("PRINT_PATH_AIRCRAFT C172 /SIMULATOR_FSX_SE", b"C:\\FSXSE\\SIMOBJECTS\\AIRPLANES\\C172\\\n",
       dict(ALL, **{"/FSXSE/SimObjects/Airplanes/C172/aircraft.cfg": SIMPLE,
@@ -78,16 +81,15 @@ XML = ('<?xml version="1.0"?><!-- a package --><SimBase.Document><AddOn.Componen
        '</AddOn.Component></SimBase.Document>')
 PKG = b"C:\\Pkg\\A\\SimObjects\\Planes\\Pkg\\\n"
 CONTAINERS = (PACKAGES, [
-    C("DUMP_ALL_AIRCRAFT " + P5, b"C172\nHeli\nPkg\nAbsPlane\nC172\n",
-      why="b2\\add-on.xml is not well-formed"),
+    C("DUMP_ALL_AIRCRAFT " + P5, b"C172\nHeli\nPkg\nAbsPlane\nC172\n"),
+    C("VERIFY_AIRCRAFT Broken " + P5, E, why="b2\\add-on.xml is not well-formed"),
     C("PRINT_PATH_AIRCRAFT C172 " + P5, b"C:\\P3D5\\SimObjects\\Airplanes\\C172\\\n"),
     C("PRINT_PATH_AIRCRAFT Pkg " + P5, PKG), C("PRINT_PATH_AIRCRAFT Off " + P5, E),
     C("DUMP_ALL_AIRCRAFT " + P5, b"C172\nJet\nPkg\nAbsPlane\nC172\n", {SIMOBJECTS: utf16(
         "[Entry.0]\r\nTitle=x\r\nPath=SimObjects\\Airplanes\r\nActive=False\r\n[entry.1]\r\n"
         "path=C:\\Fleet\r\n")}),
-    C("PRINT_PATH_AIRCRAFT Jet " + P5, b"C:\\\xc5\x81\\Jet\\\n".decode("utf-8").encode(
-        "latin-1", "replace").replace(b"?", b"A"), {SIMOBJECTS: "[Entry.1]\nPath=C:\\\u0141".encode(),
-                                                   "/\u0141/Jet/aircraft.cfg": SIMPLE}),
+    C("PRINT_PATH_AIRCRAFT Jet " + P5, b"C:\\A\\Jet\\\n",  # the low byte of U+0141
+      {SIMOBJECTS: "[Entry.1]\nPath=C:\\\u0141".encode(), "/\u0141/Jet/aircraft.cfg": SIMPLE}),
     C("PRINT_PATH_AIRCRAFT P /simulator_P3D_v5", b"C:\\Pkg\\A\\SimObjects\\P&\\P\\\n",
       {"/Pkg/A/add-on.xml": XML.encode(), "/Pkg/A/SimObjects/P&/P/aircraft.cfg": SIMPLE}),
     C("PRINT_PATH_AIRCRAFT Pkg " + P5, PKG, {"/Pkg/A/add-on.xml": b"\xef\xbb\xbf" + XML.replace(
@@ -104,7 +106,7 @@ CONTAINERS = (PACKAGES, [
       {"/r/fltsim.cfg": b"[fltsim.9]\r\ntitle=B\r\ntexture=b\r\n", "/r/texture.b/t": b"t"},
       {"/Pkg/A/SimObjects/Planes/Pkg/aircraft.cfg": SIMPLE + b"\r\n\r\n" + crlf(
           "[fltsim.1]", "title=B", "texture=b"), "/Pkg/A/SimObjects/Planes/Pkg/texture.b/t": b"t"}),
-    C("REMOVE_VARIANT_BY_TITLE Pkg B /REMOVAL_DESTRUCTIVE /REMOVAL_DELETETEXTUREFOLDER " + P5, OK,
+    C("REMOVE_VARIANT_BY_TITLE Pkg B %s /REMOVAL_DESTRUCTIVE /REMOVAL_DELETETEXTUREFOLDER" % P5, OK,
       {"/Pkg/A/SimObjects/Planes/Pkg/aircraft.cfg": SIMPLE + crlf("", "[fltsim.1]", "title=B", "texture=b"),
        "/Pkg/A/SimObjects/Planes/Pkg/texture.b/t": b"t"},
       {"/Pkg/A/SimObjects/Planes/Pkg/aircraft.cfg": SIMPLE,
