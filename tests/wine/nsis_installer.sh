@@ -17,6 +17,16 @@ work=$(mktemp -d)
 drive_c=$WINEPREFIX/drive_c
 key='HKCU\Software\Microsoft\Microsoft Games\Flight Simulator\10.0'
 p3d_key='HKCU\Software\Lockheed Martin\Prepar3D v5'
+# The end-to-end tests point the shell folders elsewhere: back to Wine's own, which
+# %APPDATA% names.
+shell='Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+for value in 'AppData=%USERPROFILE%\AppData\Roaming' 'Local AppData=%USERPROFILE%\AppData\Local' \
+  'Personal=%USERPROFILE%\Documents' 'Common AppData=%ProgramData%'; do
+  hive=HKCU
+  [ "${value%%=*}" != "Common AppData" ] || hive=HKLM
+  wine reg add "$hive\\$shell" /v "${value%%=*}" /t REG_EXPAND_SZ /d "${value#*=}" /f \
+    </dev/null >/dev/null
+done
 appdata=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' </dev/null | tr -d '\r')")
 # The shared prefix is left as it was found.
 cleanup() {
