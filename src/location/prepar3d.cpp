@@ -1,6 +1,7 @@
 // Prepar3D lists its aircraft containers in simobjects.cfg and in add-on
 // packages (add-ons.cfg entries, discovery folders, add-on.xml components),
 // all read here and never written.
+#include <algorithm>
 #include <set>
 
 #include "location/simulator.h"
@@ -28,6 +29,43 @@ std::string trimmedXml(const std::string& text) {
   return begin == std::string::npos
              ? ""
              : text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
+}
+
+// Windows-1252 where it differs from ISO-8859-1 (0x80 to 0x9F); 0: unassigned.
+const char16_t kCp1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                              0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                              0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                              0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// An add-on.xml as the parser gets it: UTF-8 and UTF-16 as they stand; one
+// that declares a one-byte Western encoding (Windows-1252, ISO-8859-1,
+// US-ASCII), which XmlLite does not read everywhere, turned into UTF-8
+// first, so that both programs read the same documents.
+std::string xmlForParser(const std::string& bytes) {
+  size_t end = bytes.find("?>");
+  if (bytes.compare(0, 5, "<?xml") != 0 || end == std::string::npos) return bytes;
+  std::string declaration = bytes.substr(0, end);
+  size_t open = declaration.find_first_of("\"'", declaration.find("encoding"));
+  size_t close = open == std::string::npos ? open : declaration.find(declaration[open], open + 1);
+  bool ascii = std::all_of(declaration.begin(), declaration.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (declaration.find("encoding") == std::string::npos || close == std::string::npos || !ascii) {
+    return bytes;
+  }
+  std::string name = declaration.substr(open + 1, close - open - 1);
+  bool cp1252 = platform::equalsIgnoringAsciiCase(name, "windows-1252");
+  if (!cp1252 && !platform::equalsIgnoringAsciiCase(name, "ISO-8859-1") &&
+      !platform::equalsIgnoringAsciiCase(name, "US-ASCII")) {
+    return bytes;
+  }
+  std::u16string wide;
+  for (char c : bytes) {
+    auto byte = static_cast<unsigned char>(c);
+    bool mapped = cp1252 && byte >= 0x80 && byte < 0xA0 && kCp1252[byte - 0x80] != 0;
+    wide.push_back(mapped ? kCp1252[byte - 0x80] : byte);
+  }
+  // The declaration is ASCII: it keeps its place in the UTF-8 text.
+  return platform::pathFromWide(wide).replace(open + 1, close - open - 1, "UTF-8");
 }
 
 // The packages in the order they count: add-ons.cfg [Package.N] entries of
@@ -105,7 +143,7 @@ std::vector<std::string> readSimObjectsCfg(const std::string& bytes, const std::
 bool addOnSimObjects(const std::string& xml, const std::string& package,
                      std::vector<std::string>* folders) {
   std::vector<platform::XmlEvent> events;
-  if (!platform::readXmlEvents(xml, &events)) return false;
+  if (!platform::readXmlEvents(xmlForParser(xml), &events)) return false;
   // Depth 1 is the document element, 2 a component, 3 its Category or Path.
   int depth = 0;
   std::string field, category, path;

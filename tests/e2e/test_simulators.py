@@ -96,6 +96,13 @@ CONTAINERS = (PACKAGES, [
         "&#79;bjects\\P&amp;", "Objects\\Planes").encode()}),
     C("PRINT_PATH_AIRCRAFT Pkg " + P5, PKG, {"/Pkg/A/add-on.xml": utf16(XML.replace(
         '"1.0"', '"1.0" encoding="UTF-16"').replace("&#79;bjects\\P&amp;", "Objects\\Planes"))}),
+    C("VERIFY_AIRCRAFT Pkg " + P5, E, {"/Pkg/A/add-on.xml": b"<!DOCTYPE x>" + XML.encode()},
+      why="A\\add-on.xml is not well-formed"),  # as XmlLite refuses a document type
+] + [C("PRINT_PATH_AIRCRAFT P " + P5, b"C:\\Pkg\\A\\Caf\xe9%c\\P\\\n" % (ord(euro) & 255), {
+    "/Pkg/A/add-on.xml": addon(("SimObjects", "Caf\xe9\x80"), head='<?xml version="1.0" '
+                               'encoding="%s"?>' % code).encode("latin-1"),
+    "/Pkg/A/Caf\u00e9%s/P/aircraft.cfg" % euro: SIMPLE}) for code, euro in (
+        ("ISO-8859-1", "\x80"), ("windows-1252", "\u20ac"))] + [
     C("PRINT_PATH_AIRCRAFT L " + P5, b"C:\\users\\\x41ukasz\\Documents\\Prepar3D v5 Add-ons"
       b"\\Z\\SimObjects\\L\\\n", dict(reg((LM % 5, "AppPath", "C:\\P3D5"),
                                             docs="C:\\users\\\u0141ukasz\\Documents"), **{
