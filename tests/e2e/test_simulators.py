@@ -122,3 +122,21 @@ CONTAINERS = (PACKAGES, [
 
 class SimulatorTest(PrefixTest):
     TABLES = (FINDING, CONTAINERS)
+
+    def test_an_installer_serves_all_six(self):
+        """What an installer does: DUMP_ALL_SIMULATORS, then one install per simulator."""
+        cfgs = ["FSX/SimObjects/Airplanes", "FSXSE/SimObjects/Airplanes"] + [
+            "P3D%s/SimObjects/Airplanes" % v for v in "3456"]
+        self.p.reset(dict(ALL, **{"/%s/C172/aircraft.cfg" % c: SIMPLE for c in cfgs}, **{
+            "/users/pilot/AppData/Roaming/Microsoft/FSX-SE/fsx_se.cfg":
+                b"[Main]\nSimObjectPaths.0=SimObjects\\Airplanes\n",
+            "/r/fltsim.cfg": b"[fltsim.0]\r\ntitle=B\r\ntexture=b\r\n"}))
+        out, rc, _ = self.p.run("DUMP_ALL_SIMULATORS")
+        switches = [line.split(b"\t")[0].decode() for line in out.splitlines()]
+        self.assertEqual((1, 6), (rc, len(switches)))
+        for switch in switches:
+            self.assertEqual((b"NOERROR-1\n", 1, b""),
+                             self.p.run("INSTALL_VARIANT", "C172", "C:\\r\\fltsim.cfg", switch))
+        for cfg in cfgs:
+            self.assertEqual(SIMPLE + b"\r\n\r\n" + crlf("[fltsim.1]", "title=B", "texture=b"),
+                             self.p.files()["/%s/C172/aircraft.cfg" % cfg], cfg)
