@@ -41,6 +41,10 @@ else()
   else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libdivsufsort3, libc6, libstdc++6")
   endif()
+  # The XML parser that reads Prepar3D's add-on.xml files.
+  if(NOT DPKG_SHLIBDEPS)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libexpat1")
+  endif()
 endif()
 
 include(CPack)

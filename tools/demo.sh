@@ -66,5 +66,15 @@ step BINPATCH_APPLY Fuselox_C172 aircraft.cfg update.bdiff
 step READ_GLOBAL_PARAMETER Fuselox_C172 General performance
 say "A patch applies only to the version it was made from:"
 step BINPATCH_APPLY Fuselox_C172 aircraft.cfg update.bdiff
+say "Every simulator of the family: which ones does this prefix hold?"
+step DUMP_ALL_SIMULATORS
+say "Prepar3D v5 keeps its aircraft in simobjects.cfg's folders and in add-on packages"
+step DUMP_ALL_AIRCRAFT /SIMULATOR_P3D_V5
+step PRINT_PATH_AIRCRAFT Fuselox_C172 /SIMULATOR_P3D_V5
+say "Install the repaint into the C172 of the Prepar3D add-on package, then remove it"
+step INSTALL_VARIANT Fuselox_C172 "$work/repaint/fltsim.cfg" /COPY_TEXTURE_FOLDERS /SIMULATOR_P3D_V5
+step DUMP_ALL_TEXTURE_TITLE Fuselox_C172 /SIMULATOR_P3D_V5
+ls "$WINEPREFIX/drive_c/Addons/Fuselox C172 Pack/SimObjects/Airplanes/Fuselox_C172"
+step REMOVE_VARIANT_BY_TITLE Fuselox_C172 "Fuselox C172 Skyhawk Sunset" /REMOVAL_DESTRUCTIVE /REMOVAL_DELETETEXTUREFOLDER /SIMULATOR_P3D_V5
 say "Everything the program can do:"
 step help

@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(cmake g++ make libgtest-dev libdivsufsort-dev python3 man-db unzip strace clang libclang-rt-14-dev)
+# expat: the XML parser that reads Prepar3D's add-on.xml files.
+packages+=(libexpat1-dev)
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 nsis dpkg-dev)
 fi

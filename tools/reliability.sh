@@ -54,7 +54,7 @@ fuzz() {
   fi
 }
 
-targets=(patch_apply cfg_read cfg_rewrite variant_source fsx_cfg user_reg)
+targets=(patch_apply cfg_read cfg_rewrite variant_source fsx_cfg user_reg config_text add_on_xml)
 failed=0
 # As many targets at once as there are processors.
 for ((i = 0; i < ${#targets[@]}; i += jobs)); do

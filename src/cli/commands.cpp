@@ -3,6 +3,7 @@
 #include "cfg/cfg_commands.h"
 #include "location/aircraft.h"
 #include "location/simulator.h"
+#include "location/simulators.h"
 #include "patch/patch_commands.h"
 #include "protocol/result.h"
 #include "variants/variant_commands.h"
@@ -78,6 +79,9 @@ bool fitsFileText(const CommandInfo& command, Slot slot, const std::u16string& a
 bool isSwitch(const std::u16string& entry) {
   for (const SwitchInfo& info : kSwitches) {
     if (equalsSwitch(entry, info.text)) return true;
+  }
+  for (const Simulator& simulator : simulatorTable()) {
+    if (equalsSwitch(entry, simulator.switchText)) return true;
   }
   return false;
 }
@@ -157,6 +161,7 @@ const std::vector<CommandInfo>& commandTable() {
        {kAircraftFolder, kParameter, kPatchFile},
        handleBinpatchApply},
       {"DUMP_ALL_AIRCRAFT", DUMP_ALL_AIRCRAFT, 0, {}, handleDumpAllAircraft},
+      {"DUMP_ALL_SIMULATORS", DUMP_ALL_SIMULATORS, 0, {}, handleDumpAllSimulators},
   };
   return table;
 }
@@ -230,4 +235,14 @@ const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArg
     request->paths[match->slots[i]] = platform::pathFromWide(args[i + 2]);
   }
   return match;
+}
+
+size_t simulatorSwitch(const platform::WideArgs& args) {
+  size_t chosen = 0;
+  for (const std::u16string& entry : args) {
+    for (size_t i = 0; i < simulatorTable().size(); ++i) {
+      if (equalsSwitch(entry, simulatorTable()[i].switchText)) chosen = i;
+    }
+  }
+  return chosen;
 }

@@ -38,4 +38,8 @@ bool commandWordIs(const std::u16string& word, const char* name);
 const CommandInfo* parseCommand(CommandRequest* request, const platform::WideArgs& args,
                                 std::string* err);
 
+// The simulator the entries choose: the row of the last simulator switch
+// (/SIMULATOR_P3D_V5...) in the simulator table, 0 (FSX) when there is none.
+size_t simulatorSwitch(const platform::WideArgs& args);
+
 #endif  // FUSELOX_CLI_COMMANDS_H_

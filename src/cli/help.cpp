@@ -93,6 +93,16 @@ const char* const kHelpBody[] = {
     "BINPATCH_MAKE \"filename of old version\" \"filename of new version\" \"filename of patch\"\n",
     "BINPATCH_APPLY \"aircraft\" \"relative path to file\" \"filename of patch\"\n",
     "BINPATCH_APPLY_TO_FSX \"relative path to file\" \"filename of patch\"\n",
+    // The simulators of the family, after the classic text.
+    "\n",
+    "DUMP_ALL_SIMULATORS\n",
+    "Optional switches that apply to every command but PRINT_VERSION and BINPATCH_MAKE: \n",
+    "\t/SIMULATOR_FSX (*DEFAULT*)\n",
+    "\t/SIMULATOR_FSX_SE\n",
+    "\t/SIMULATOR_P3D_V3\n",
+    "\t/SIMULATOR_P3D_V4\n",
+    "\t/SIMULATOR_P3D_V5\n",
+    "\t/SIMULATOR_P3D_V6\n",
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "location/simulators.h"
 #include "protocol/result.h"
 
 namespace {
@@ -29,6 +30,7 @@ int runFuselox(const platform::WideArgs& args) {
   }
   CommandRequest request;
   parseSwitches(&request, args);
+  chooseSimulator(simulatorSwitch(args));
   std::string err;
   const CommandInfo* command = parseCommand(&request, args, &err);
   if (command == nullptr) return failSilently(err);

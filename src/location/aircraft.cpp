@@ -85,6 +85,7 @@ int handleDumpAllAircraft(const CommandRequest&) {
     if (!entry.valid) continue;
     std::vector<std::string> names;
     if (!platform::listFolder(joinPath(entry.path, "*.*"), &names)) {
+      if (entry.mayBeMissing) continue;
       return failSilently("cannot list the SimObjects folder " + entry.path);
     }
     for (const std::string& name : names) {

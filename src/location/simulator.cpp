@@ -1,17 +1,14 @@
 #include "location/simulator.h"
 
+#include "location/simulators.h"
 #include "platform/platform.h"
 #include "protocol/request.h"
 #include "protocol/result.h"
+#include "text/config_text.h"
 #include "text/lines.h"
 #include "text/text_file.h"
 
 namespace {
-
-const char kFsxCfgBelowAppData[] = "Microsoft\\FSX\\fsx.cfg";
-const char kNoSimulatorFolder[] =
-    "the registry value AppPath (HKCU\\Software\\Microsoft\\Microsoft Games\\Flight "
-    "Simulator\\10.0) is missing: the simulator folder is not known";
 
 bool containsText(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -20,9 +17,7 @@ bool containsText(const std::string& text, const char* part) {
 }  // namespace
 
 bool readSimulatorFolder(std::string* out, std::string* err) {
-  if (platform::readSimulatorAppPath(out)) return true;
-  *err = kNoSimulatorFolder;
-  return false;
+  return readInstallFolder(chosenSimulator(), out, err);
 }
 
 bool fsxCfgPath(std::string* out) {
@@ -30,12 +25,12 @@ bool fsxCfgPath(std::string* out) {
   out->clear();
   if (!platform::readRoamingAppDataFolder(&folder)) return false;
   bool endsInSeparator = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
-  *out = folder + (endsInSeparator ? "" : "\\") + kFsxCfgBelowAppData;
+  *out = folder + (endsInSeparator ? "" : "\\") + chosenSimulator().cfgBelowAppData;
   return true;
 }
 
 void parseSimObjectsPathLine(const std::string& line, SimObjectsPath* entry,
-                             const std::string& simulatorFolder) {
+                             const std::string& simulatorFolder, bool utf8) {
   entry->valid = false;
   size_t eq = line.rfind('=');
   if (line.empty() || eq == std::string::npos || eq == 0) return;
@@ -44,14 +39,13 @@ void parseSimObjectsPathLine(const std::string& line, SimObjectsPath* entry,
   if (pos >= line.size()) return;
   std::string value = line.substr(pos);
   // A drive letter makes the value a folder of its own; anything else lies
-  // below the simulator folder, joined exactly as stored.
-  std::string path = platform::pathFromNarrow(value);
-  entry->path = containsText(value, ":") ? path : simulatorFolder + path;
+  // below the simulator folder.
+  entry->path = resolveBelow(simulatorFolder, utf8 ? value : platform::pathFromNarrow(value));
   entry->valid = platform::pathLength(entry->path) < kSlotSize;
 }
 
 std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
-                                                 const std::string& simulatorFolder) {
+                                                 const std::string& simulatorFolder, bool utf8) {
   std::vector<SimObjectsPath> paths;
   LineReader reader(text);
   std::string line;
@@ -67,7 +61,7 @@ std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
     if (containsText(line, "SIMOBJECTPATHS")) {
       paths.emplace_back();
       // The line that ends the section yields no path, but keeps its place.
-      if (!endsSection) parseSimObjectsPathLine(line, &paths.back(), simulatorFolder);
+      if (!endsSection) parseSimObjectsPathLine(line, &paths.back(), simulatorFolder, utf8);
     }
     if (endsSection) break;
   }
@@ -75,15 +69,26 @@ std::vector<SimObjectsPath> parseSimObjectsPaths(const std::string& text,
 }
 
 std::vector<SimObjectsPath> loadSimObjectsPaths(std::string* err) {
-  std::string cfgPath, simulatorFolder;
+  const Simulator& simulator = chosenSimulator();
+  if (simulator.cfgBelowAppData == nullptr) return loadPrepar3dContainers(simulator, err);
+  std::string cfgPath, simulatorFolder, bytes;
   TextContent content;
   if (!fsxCfgPath(&cfgPath)) {
     *err = "the application-data folder is not known (no AppData shell folder)";
     return {};
   }
   if (!readSimulatorFolder(&simulatorFolder, err)) return {};
-  if (!readTextFile(cfgPath, &content, err)) return {};  // the reason names the file
-  std::vector<SimObjectsPath> paths = parseSimObjectsPaths(content.text, simulatorFolder);
+  // fsx.cfg keeps its one-byte reading; the Steam Edition's file is decoded.
+  bool decoded = &simulator != &simulatorTable()[0];
+  if (decoded && platform::readWholeFile(cfgPath, &bytes)) {
+    content.text = decodeConfigText(bytes);
+  } else if (decoded) {
+    *err = "cannot read " + cfgPath;
+    return {};
+  } else if (!readTextFile(cfgPath, &content, err)) {
+    return {};  // the reason names the file
+  }
+  std::vector<SimObjectsPath> paths = parseSimObjectsPaths(content.text, simulatorFolder, decoded);
   if (paths.empty()) *err = cfgPath + " has no SimObjectPaths line in its [Main] section";
   return paths;
 }

@@ -246,6 +246,42 @@ void writeStderr(const std::string& bytes);
 // The value of an environment variable, or empty text.
 std::string getEnvironment(const char* name);
 
+// ---- The simulators of the family: registry, shell folders, XML ----------
+
+// Where a registry value is looked for: the current user's hive, or the
+// machine's in its 32-bit or 64-bit view (HKLM\SOFTWARE differs between
+// them; HKCU\Software does not).
+enum class RegistryRoot { kCurrentUser, kLocalMachine32, kLocalMachine64 };
+
+// A string value (REG_SZ or REG_EXPAND_SZ, nothing expanded) as a path, up to
+// its first NUL, under the same size limit as readSimulatorAppPath. On POSIX
+// HKCU is the prefix's user.reg and HKLM its system.reg, where the 32-bit
+// view of SOFTWARE\X is the key Software\Wow6432Node\X.
+bool readRegistryString(RegistryRoot root, const std::string& key, const std::string& name,
+                        std::string* out);
+
+// The shell folders beside the roaming application-data folder: Windows asks
+// the shell (CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_PERSONAL);
+// POSIX reads the prefix's "Shell Folders" values ("Local AppData" and
+// "Personal" in user.reg, "Common AppData" in system.reg), never the host's
+// environment. False when the folder is not known.
+enum class SpecialFolder { kLocalAppData, kCommonAppData, kDocuments };
+bool readSpecialFolder(SpecialFolder folder, std::string* out);
+
+// One step through an XML document: an element starts (its name), ends, or
+// holds text (character data, CDATA and expanded entities alike). Names and
+// text are UTF-8, so that a path in the text keeps every character.
+struct XmlEvent {
+  enum Kind { kStart, kEnd, kText } kind;
+  std::string text;
+};
+
+// Reads a whole document with the system's XML parser (XmlLite on Windows,
+// expat elsewhere): UTF-8 with or without a byte-order mark, UTF-16 with
+// one, or the encoding it declares where the parser knows it. False, with
+// `events` undefined, when the document is not well-formed.
+bool readXmlEvents(const std::string& bytes, std::vector<XmlEvent>* events);
+
 }  // namespace platform
 
 #endif  // FUSELOX_PLATFORM_PLATFORM_H_

@@ -227,11 +227,12 @@ bool parseRegistryHex(const std::string& text, std::u16string* out) {
   return true;
 }
 
-// Finds a string value in the current user's hive of the prefix.
+// Finds a string value in a hive of the prefix (the current user's unless
+// another is named).
 bool readUserRegistryString(const std::string& key, const std::string& value_name,
-                            std::u16string* out) {
+                            std::u16string* out, const char* hive = "/user.reg") {
   std::string data;
-  if (!readWholeFile(winePrefix() + "/user.reg", &data)) return false;
+  if (!readWholeFile(winePrefix() + hive, &data)) return false;
   bool in_key = false;
   size_t pos = 0;
   while (pos < data.size()) {
@@ -593,6 +594,48 @@ WideArgs decodeUtf8Args(int argc, char** argv) {
   WideArgs args;
   for (int i = 0; i < argc; ++i) args.push_back(wideFromPath(argv[i]));
   return args;
+}
+
+namespace {
+
+const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// A string value of a hive, cut at its first NUL; false when missing or
+// longer than the registry call allows.
+bool hiveString(const char* hive, const std::string& key, const std::string& name,
+                std::string* out) {
+  std::u16string value;
+  out->clear();
+  if (!readUserRegistryString(key, name, &value, hive)) return false;
+  size_t nul = value.find(u'\0');
+  if (nul != std::u16string::npos) value.resize(nul);
+  if (value.size() > kMaxRegistryStringUnits) return false;
+  *out = pathFromWide(value);
+  return true;
+}
+
+}  // namespace
+
+bool readRegistryString(RegistryRoot root, const std::string& key, const std::string& name,
+                        std::string* out) {
+  if (root == RegistryRoot::kCurrentUser) return hiveString("/user.reg", key, name, out);
+  std::string machineKey = key;
+  // The 32-bit view of SOFTWARE\X lies under SOFTWARE\Wow6432Node\X.
+  size_t sep = key.find('\\');
+  if (root == RegistryRoot::kLocalMachine32 && sep != std::string::npos) {
+    machineKey = key.substr(0, sep) + "\\Wow6432Node" + key.substr(sep);
+  }
+  return hiveString("/system.reg", machineKey, name, out);
+}
+
+bool readSpecialFolder(SpecialFolder folder, std::string* out) {
+  bool found =
+      folder == SpecialFolder::kCommonAppData
+          ? hiveString("/system.reg", kShellFolders, "Common AppData", out)
+          : hiveString("/user.reg", kShellFolders,
+                       folder == SpecialFolder::kDocuments ? "Personal" : "Local AppData", out);
+  return found && !out->empty();
 }
 
 }  // namespace platform

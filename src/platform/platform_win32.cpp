@@ -572,4 +572,40 @@ std::string getEnvironment(const char* name) {
   return value != nullptr ? fromWide(value) : "";
 }
 
+bool readRegistryString(RegistryRoot root, const std::string& key, const std::string& name,
+                        std::string* out) {
+  out->clear();
+  REGSAM view = root == RegistryRoot::kLocalMachine32   ? KEY_WOW64_32KEY
+                : root == RegistryRoot::kLocalMachine64 ? KEY_WOW64_64KEY
+                                                        : 0;
+  HKEY hive = root == RegistryRoot::kCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+  HKEY opened;
+  if (RegOpenKeyExW(hive, widePath(key).c_str(), 0, KEY_QUERY_VALUE | view, &opened) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  wchar_t value[512];
+  DWORD size = sizeof value;
+  DWORD type = REG_NONE;
+  LONG status = RegQueryValueExW(opened, widePath(name).c_str(), nullptr, &type,
+                                 reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(opened);
+  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+  size_t length = wcsnlen(value, size / sizeof(wchar_t));
+  if (length > 511) return false;  // no room left for the terminator
+  *out = fromWide(std::wstring(value, length));
+  return true;
+}
+
+bool readSpecialFolder(SpecialFolder folder, std::string* out) {
+  out->clear();
+  int csidl = folder == SpecialFolder::kLocalAppData    ? CSIDL_LOCAL_APPDATA
+              : folder == SpecialFolder::kCommonAppData ? CSIDL_COMMON_APPDATA
+                                                        : CSIDL_PERSONAL;
+  wchar_t path[MAX_PATH];
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
+  *out = fromWide(path);
+  return !out->empty();
+}
+
 }  // namespace platform

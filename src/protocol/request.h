@@ -36,6 +36,7 @@ enum CommandCode : int32_t {
   DUMP_ALL_AIRCRAFT = 24,
   DUMP_ALL_TEXTURE_TITLE = 25,
   PRINT_VERSION = 26,
+  DUMP_ALL_SIMULATORS = 27,
 };
 
 // Capacity of every argument slot, path and line buffer, terminator

@@ -31,10 +31,22 @@ int succeedWith(const std::string& text) {
   return 1;
 }
 
+namespace {
+
+std::string& notes() {
+  static std::string text;
+  return text;
+}
+
+}  // namespace
+
+void notePassedOver(const std::string& note) { notes() += (notes().empty() ? "" : "; ") + note; }
+
 int failSilently(const std::string& reason) {
   static bool written = false;
   if (!written && !reason.empty() && verbose()) {
-    platform::writeStderr("fuselox: " + tidyPaths(reason) + "\n");
+    std::string passedOver = notes().empty() ? "" : " (" + notes() + ")";
+    platform::writeStderr("fuselox: " + tidyPaths(reason + passedOver) + "\n");
     written = true;
   }
   return 0;

@@ -28,4 +28,10 @@ int failSilently(const std::string& reason);
 // outcome; a reason may follow.
 void noteVerbose(const std::string& note);
 
+// Keeps a note of something passed over that may explain a failure (a file
+// that could not be read); the reason line of a later failure ends with the
+// notes in brackets. Success prints nothing of them, so that output an
+// installer reads with standard error mixed in stays clean.
+void notePassedOver(const std::string& note);
+
 #endif  // FUSELOX_PROTOCOL_RESULT_H_

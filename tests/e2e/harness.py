@@ -33,14 +33,20 @@ WINE_PREFIX = os.environ.get("FUSELOX_WINE_PREFIX") or None
 _real = {}  # the user.reg the real prefix's registry holds, the values user_reg() was given
 
 
-def user_reg(app_path, app_data=APP_DATA):
-    """Wine's user.reg text holding the two values, kept for the real prefix's registry."""
+def user_reg(app_path, app_data=APP_DATA, more=()):
+    """Wine's user.reg text holding the two values and `more` (key, name, value), kept for the real
+    prefix's registry."""
+    return hive([(FS_KEY, "AppPath", app_path), (SHELL_KEY, "AppData", app_data)] + list(more))
+
+
+def hive(values, machine=False):
+    """A registry file of Wine's (user.reg, or system.reg when `machine`) holding the values."""
     text = "WINE REGISTRY Version 2\n\n"
-    for key, name, value in ((FS_KEY, "AppPath", app_path), (SHELL_KEY, "AppData", app_data)):
+    for key, name, value in values:
         if value is not None:
             text += '[%s] 1\n"%s"="%s"\n\n' % (key, name, value)
     data = re.sub(r"[^\x00-\xff]", lambda m: "\\x%x" % ord(m.group()), text.replace("\\", "\\\\"))
-    _real[data.encode("latin-1")] = (app_path, app_data)
+    _real[data.encode("latin-1")] = [("HKLM" if machine else "HKCU", *v) for v in values]
     return data.encode("latin-1")
 
 
@@ -52,23 +58,41 @@ def run_captured(command, cwd=None, env=None, timeout=120):
         return out.seek(0) or out.read(), code, err.seek(0) or err.read()
 
 
-def import_user_reg(data):
-    """Wine's registry gets the two values of a test's user.reg; the shell reads AppData from "User
-    Shell Folders", and no AppData there is a folder that does not exist."""
-    if _real.get("reg") == data:
+# Every key a test may fill, emptied before each import; the shell folders that are not given
+# point at a folder that does not exist.
+SIM_KEYS = [("HKCU", FS_KEY)] + [(h, k % v) for v in ("3", "4", "5", "6") for h, k in (
+    ("HKCU", "Software\\Lockheed Martin\\Prepar3D v%s"),
+    ("HKLM", "Software\\Lockheed Martin\\Prepar3D v%s"),
+    ("HKLM", "Software\\Wow6432Node\\Lockheed Martin\\Prepar3D v%s"))] + [
+    ("HKCU", FS_KEY.replace("Simulator", "Simulator - Steam Edition"))]
+SHELL_VALUES = [("HKCU", SHELL_KEY, n, None) for n in ("AppData", "Local AppData", "Personal")] + [
+    ("HKLM", SHELL_KEY, "Common AppData", None)]
+
+
+def import_user_reg(*hives):
+    """Wine's registry gets the values of a test's user.reg and system.reg; the shell reads its
+    folders from "User Shell Folders"."""
+    if _real.get("reg") == hives:
         return
-    path, app_data = (v and '"%s"' % v.replace("\\", "\\\\") for v in _real[data])
-    lines = ["Windows Registry Editor Version 5.00", "[-HKEY_CURRENT_USER\\%s]" % FS_KEY,
-             "[HKEY_CURRENT_USER\\%s]" % FS_KEY, path and '"AppPath"=' + path or "",
-             "[HKEY_CURRENT_USER\\%s]" % SHELL_KEY.replace("Shell", "User Shell"),
-             '"AppData"=' + (app_data or '"C:\\\\fuselox-none"'), ""]
+    values = [v for data in hives for v in _real[data]]
+    given = {(h, k, n): v for h, k, n, v in values if k == SHELL_KEY}
+    lines = ["Windows Registry Editor Version 5.00"]
+    roots = {"HKCU": "HKEY_CURRENT_USER", "HKLM": "HKEY_LOCAL_MACHINE"}
+    for h, key in SIM_KEYS:
+        lines.append("[-%s\\%s]" % (roots[h], key))
+    for h, key, name, value in values + SHELL_VALUES:
+        if key == SHELL_KEY:
+            key, value = key.replace("Shell", "User Shell"), given.get((h, key, name)) or \
+                "C:\\fuselox-none"
+        if value is not None:
+            lines += ["[%s\\%s]" % (roots[h], key), '"%s"="%s"' % (name, value.replace("\\", "\\\\"))]
     with tempfile.NamedTemporaryFile(suffix=".reg") as f:
-        f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
+        f.write(b"\xff\xfe" + "\r\n".join(lines + [""]).encode("utf-16-le"))
         f.flush()
         out, rc, err = run_captured(["wine", "reg", "import", "Z:" + f.name.replace("/", "\\")],
                                     env=dict(os.environ, WINEPREFIX=WINE_PREFIX))
     assert rc == 0, "wine reg import failed: %r" % (out + err)
-    _real["reg"] = data
+    _real["reg"] = hives
 
 
 def split(command_line):
@@ -127,11 +151,17 @@ class Prefix:
             if name.lower() not in WINE_DRIVE_C:
                 shutil.rmtree(path) if os.path.isdir(path) and not os.path.islink(path) else \
                     os.remove(path)
-        shutil.rmtree(self.path(SETTINGS), True)
-        files = dict({"USER.REG": user_reg(SIM), "FSX.CFG": DEFAULT_FSX_CFG, "/work": DIR,
-                      "../Rotorcraft": DIR, ".": DIR}, **as_files(files))
-        data, files[SETTINGS + "/fsx.cfg"] = files.pop("USER.REG"), files.pop("FSX.CFG")
-        import_user_reg(data) if WINE_PREFIX else write(self.root + "/user.reg", data)
+        for user in ("pilot", "\u0141ukasz"):
+            shutil.rmtree(self.path("/users/" + user), True)
+        files = dict({"USER.REG": user_reg(SIM), "SYSTEM.REG": hive([], True),
+                      "FSX.CFG": DEFAULT_FSX_CFG, "/work": DIR, "../Rotorcraft": DIR, ".": DIR},
+                     **as_files(files))
+        data, system = files.pop("USER.REG"), files.pop("SYSTEM.REG")
+        files[SETTINGS + "/fsx.cfg"] = files.pop("FSX.CFG")
+        if WINE_PREFIX:
+            import_user_reg(data, system)
+        else:
+            write(self.root + "/user.reg", data), write(self.root + "/system.reg", system)
         for key, data in files.items():
             path = self.path(key)
             os.makedirs(path if data == DIR else os.path.dirname(path), exist_ok=True)

@@ -70,8 +70,8 @@ SIMULATOR = ({"/Addons/Planes/Spit/aircraft.cfg": SIMPLE, CFG: SIMPLE, "/FSX/S/a
     C("DUMP_ALL_TITLE C172", b"A\n", {"USER.REG": user_reg(SIM, POLISH), "FSX.CFG": None,
                                       "/users/\u0141ukasz/AppData/Roaming/Microsoft/FSX/fsx.cfg":
                                       PATHS}),
-    C("DUMP_ALL_TITLE C172", E, {"USER.REG": user_reg("c:\\fsx")},
-      why="c:\\fsxSIMOBJECTS\\AIRPLANES"),  # the value is taken as it is
+    C("PRINT_PATH_AIRCRAFT C172", b"c:\\fsx\\SIMOBJECTS\\AIRPLANES\\C172\\\n",
+      {"USER.REG": user_reg("c:\\fsx")}),  # joined with one backslash
     C("DUMP_ALL_TITLE C172", E, {"USER.REG": user_reg(SIM, APP_DATA + "\\"), "FSX.CFG": None},
       why="Roaming\\Microsoft"),
     C("PRINT_PATH_AIRCRAFT C172", E, {"USER.REG": user_reg(SIM, None)},

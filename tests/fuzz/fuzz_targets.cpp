@@ -10,11 +10,13 @@
 #include "cfg/parameters.h"
 #include "cfg/variant_table.h"
 #include "location/simulator.h"
+#include "location/simulators.h"
 #include "patch/md5.h"
 #include "patch/patch_applier.h"
 #include "patch/patch_format.h"
 #include "platform/platform.h"
 #include "protocol/request.h"
+#include "text/config_text.h"
 #include "text/files.h"
 #include "text/lines.h"
 #include "text/text_file.h"
@@ -254,12 +256,75 @@ void userReg(const std::string& bytes) {
   if (platform::readRoamingAppDataFolder(&appData) && appData.empty()) fail("empty AppData");
 }
 
+bool validUtf8(const std::string& text) {
+  return platform::pathFromWide(platform::wideFromPath(text)) == text;
+}
+
+// The configuration files of FSX Steam Edition and Prepar3D: decoding gives
+// valid UTF-8 and keeps unmarked valid UTF-8 as it is; entries carry no line
+// break or outer blank; simobjects.cfg's folders lie below the install folder
+// or stand for themselves; add-ons.cfg switches off only packages it lists.
+void configText(const std::string& bytes) {
+  std::string text = decodeConfigText(bytes);
+  bool marked = bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0 ||
+                bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  if (!validUtf8(text) || (!marked && validUtf8(bytes) && text != bytes)) fail("decoding");
+  for (const IniSection& section : parseIni(text)) {
+    for (const auto& [key, value] : section.entries) {
+      for (const std::string* part : {&key, &value, &section.name}) {
+        if (part->find_first_of("\r\n") != std::string::npos ||
+            (!part->empty() && (isWhiteSpace(part->front()) || isWhiteSpace(part->back())))) {
+          fail("an entry with a line break or an outer blank");
+        }
+      }
+    }
+  }
+  for (const std::string& folder : readSimObjectsCfg(bytes, "C:\\P3D")) {
+    if (folder.compare(0, 7, "C:\\P3D\\") != 0 && resolveBelow("C:\\X", folder) != folder) {
+      fail("a relative folder not below the install folder");
+    }
+  }
+  AddOnsList list;
+  readAddOnsCfg(bytes, &list);
+  for (const std::string& off : list.off) {
+    if (std::find(list.packages.begin(), list.packages.end(), off) == list.packages.end()) {
+      fail("a package switched off that is not listed");
+    }
+  }
+}
+
+// add-on.xml through the system's parser: a document read as well-formed has
+// its elements nested; a malformed one gives no folder; every folder lies
+// below the package or stands for itself.
+void addOnXml(const std::string& bytes) {
+  std::vector<platform::XmlEvent> events;
+  if (platform::readXmlEvents(bytes, &events)) {
+    std::vector<std::string> open;
+    for (const platform::XmlEvent& event : events) {
+      if (event.kind == platform::XmlEvent::kStart) open.push_back(event.text);
+      if (event.kind != platform::XmlEvent::kEnd) continue;
+      if (open.empty() || open.back() != event.text) fail("elements not nested");
+      open.pop_back();
+    }
+    if (!open.empty()) fail("an element left open");
+  }
+  std::vector<std::string> folders;
+  bool wellFormed = addOnSimObjects(bytes, "C:\\Pkg", &folders);
+  for (const std::string& folder : folders) {
+    if (!wellFormed || folder.empty() ||
+        (folder.compare(0, 7, "C:\\Pkg\\") != 0 && resolveBelow("C:\\X", folder) != folder)) {
+      fail("a folder from a malformed document, or one outside the package");
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::map<std::string, void (*)(const std::string&)> kTargets = {
-      {"patch_apply", patchApply},       {"cfg_read", cfgRead}, {"cfg_rewrite", cfgRewrite},
-      {"variant_source", variantSource}, {"fsx_cfg", fsxCfg},   {"user_reg", userReg}};
+      {"patch_apply", patchApply},       {"cfg_read", cfgRead},   {"cfg_rewrite", cfgRewrite},
+      {"variant_source", variantSource}, {"fsx_cfg", fsxCfg},     {"user_reg", userReg},
+      {"config_text", configText},       {"add_on_xml", addOnXml}};
   static void (*const target)(const std::string&) = kTargets.at(FUZZ_TARGET);
   target(std::string(reinterpret_cast<const char*>(data), size));
   return 0;

@@ -1,7 +1,8 @@
-; A repaint installer and uninstaller for Flight Simulator X, built with NSIS 3
-; and Fuselox. It installs the sample repaint in examples/repaint ("Fuselox C172
-; Skyhawk Sunset") into the aircraft folder Fuselox_C172; copy it and change the
-; defines below for your own repaint.
+; A repaint installer and uninstaller for Flight Simulator X and its family
+; (FSX Steam Edition, Prepar3D v3 to v6), built with NSIS 3 and Fuselox. It
+; installs the sample repaint in examples/repaint ("Fuselox C172 Skyhawk
+; Sunset") into the aircraft folder Fuselox_C172 of every simulator that has
+; it; copy it and change the defines below for your own repaint.
 ;
 ; Build (Windows or Linux):
 ;   makensis -DFUSELOX_EXE=path\to\fuselox.exe repaint.nsi
@@ -48,11 +49,9 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 Var Output ; what fuselox.exe printed, without its final line feed
+Var Simulators ; the switches of the simulators that get the repaint, each followed by a blank
+Var Item ; what PopItem took off the front of $R0
 
-; Runs fuselox.exe with ARGS: the exit code (or "error") in $0, and the output
-; in $Output. Fuselox ends its result lines with a bare line feed ($\n), so
-; "NOERROR" arrives as "NOERROR$\n": it is trimmed here, once, so that every
-; comparison below can be written with the plain text.
 !macro Fuselox EXE ARGS
   nsExec::ExecToStack '"${EXE}" ${ARGS}'
   Pop $0
@@ -71,41 +70,83 @@ Var Output ; what fuselox.exe printed, without its final line feed
   System::Call 'kernel32::SetEnvironmentVariable(t "FUSELOX_VERBOSE", t "1")'
 !macroend
 
-; Everything is checked before anything is copied: the simulator, the
-; aircraft, and whether the repaint is installed already.
+; PopItem (installer) and un.PopItem (uninstaller): takes the text before the
+; first $R9 (a line feed, a tab, a blank) off the front of $R0 into $Item.
+!macro PopItem UN
+  Function ${UN}PopItem
+    StrCpy $2 0
+    loop:
+      StrCpy $3 $R0 1 $2
+      StrCmp $3 "" found
+      StrCmp $3 $R9 found
+      IntOp $2 $2 + 1
+      Goto loop
+    found:
+      StrCpy $Item $R0 $2
+      IntOp $2 $2 + 1
+      StrCpy $R0 $R0 "" $2
+  FunctionEnd
+!macroend
+!insertmacro PopItem ""
+!insertmacro PopItem "un."
+
+; Everything is checked before anything is copied: the simulators, the
+; aircraft in each, and whether the repaint is installed already.
 Function .onInit
   InitPluginsDir
   File "/oname=$PLUGINSDIR\fuselox.exe" "${FUSELOX_EXE}"
   !insertmacro FuseloxVerbose
 
-  ; The simulator folder, from its registry value, e.g. "C:\FSX\".
-  !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" "PRINT_PATH_FSX"
+  ; One line per installed simulator: its switch, a tab and its folder, e.g.
+  ; "/SIMULATOR_P3D_V5<tab>C:\Prepar3D v5\". None: exit code 0.
+  !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" "DUMP_ALL_SIMULATORS"
   ${If} $0 != "1"
-    MessageBox MB_ICONSTOP "Flight Simulator X was not found.$\n$\n$Output" /SD IDOK
+    MessageBox MB_ICONSTOP "No flight simulator of the FSX family was found.$\n$\n$Output" /SD IDOK
     Abort
   ${EndIf}
-  ; The uninstaller and its copy of fuselox.exe go into the simulator folder
-  ; (the registry value may or may not end in a backslash).
-  StrCpy $1 $Output 1 -1
-  ${If} $1 == "\"
-    StrCpy $Output $Output -1
-  ${EndIf}
-  StrCpy $INSTDIR "$Output\Fuselox repaints\Fuselox C172 Sunset"
-
-  !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" 'VERIFY_AIRCRAFT "${AIRCRAFT}"'
-  ${If} $0 != "1"
-    MessageBox MB_ICONSTOP "This repaint needs the aircraft ${AIRCRAFT}.$\n$\n$Output" /SD IDOK
-    Abort
-  ${EndIf}
-
-  ; VERIFY_TITLE succeeds (1) when the title is there, fails (0) when not;
-  ; anything else means fuselox.exe did not run.
-  !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" 'VERIFY_TITLE "${AIRCRAFT}" "${TITLE}"'
-  ${If} $0 == "1"
-    MessageBox MB_ICONEXCLAMATION "${TITLE} is installed already. Uninstall it first." /SD IDOK
-    Abort
-  ${ElseIf} $0 != "0"
-    MessageBox MB_ICONSTOP "fuselox.exe could not be run ($0)." /SD IDOK
+  StrCpy $R0 $Output
+  StrCpy $Simulators ""
+  ${Do}
+    StrCpy $R9 "$\n"
+    Call PopItem
+    ${If} $Item == ""
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $R1 $R0 ; the lines still to come
+    StrCpy $R0 $Item
+    StrCpy $R9 "$\t"
+    Call PopItem
+    StrCpy $R2 $Item ; the switch
+    StrCpy $R3 $R0   ; the simulator folder
+    StrCpy $R0 $R1
+    ; Simulators without the aircraft are passed over.
+    !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" 'VERIFY_AIRCRAFT "${AIRCRAFT}" $R2'
+    ${If} $0 != "1"
+      ${Continue}
+    ${EndIf}
+    ; VERIFY_TITLE succeeds (1) when the title is there, fails (0) when not;
+    ; anything else means fuselox.exe did not run.
+    !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" 'VERIFY_TITLE "${AIRCRAFT}" "${TITLE}" $R2'
+    ${If} $0 == "1"
+      MessageBox MB_ICONEXCLAMATION "${TITLE} is installed already. Uninstall it first." /SD IDOK
+      Abort
+    ${ElseIf} $0 != "0"
+      MessageBox MB_ICONSTOP "fuselox.exe could not be run ($0)." /SD IDOK
+      Abort
+    ${EndIf}
+    ; The uninstaller and its copy of fuselox.exe go into the first such
+    ; simulator's folder (which may or may not end in a backslash).
+    ${If} $Simulators == ""
+      StrCpy $1 $R3 1 -1
+      ${If} $1 == "\"
+        StrCpy $R3 $R3 -1
+      ${EndIf}
+      StrCpy $INSTDIR "$R3\Fuselox repaints\Fuselox C172 Sunset"
+    ${EndIf}
+    StrCpy $Simulators "$Simulators$R2 "
+  ${Loop}
+  ${If} $Simulators == ""
+    MessageBox MB_ICONSTOP "This repaint needs the aircraft ${AIRCRAFT}." /SD IDOK
     Abort
   ${EndIf}
 FunctionEnd
@@ -118,23 +159,47 @@ Section "Repaint"
   File /r "${REPAINT_FILES}\texture.${TEXTURE}"
   SetOutPath "$PLUGINSDIR"
 
-  DetailPrint "Adding ${TITLE} to ${AIRCRAFT}"
-  !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" \
-      'INSTALL_VARIANT "${AIRCRAFT}" "$PLUGINSDIR\repaint\fltsim.cfg" /COPY_TEXTURE_FOLDERS'
-  ; Success prints "NOERROR-1" (1 = the sections in fltsim.cfg); the exit
-  ; code alone decides.
-  ${If} $0 != "1"
-    MessageBox MB_ICONSTOP "The repaint could not be installed.$\n$\n$Output" /SD IDOK
-    Abort ; the installer ends with exit code 2
-  ${EndIf}
+  StrCpy $R0 $Simulators
+  StrCpy $R5 "" ; the simulators done so far
+  ${Do}
+    StrCpy $R9 " "
+    Call PopItem
+    ${If} $Item == ""
+      ${ExitDo}
+    ${EndIf}
+    DetailPrint "Adding ${TITLE} to ${AIRCRAFT} ($Item)"
+    !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" \
+        'INSTALL_VARIANT "${AIRCRAFT}" "$PLUGINSDIR\repaint\fltsim.cfg" /COPY_TEXTURE_FOLDERS $Item'
+    ; Success prints "NOERROR-1" (1 = the sections in fltsim.cfg); the exit
+    ; code alone decides.
+    ${If} $0 != "1"
+      ; Take it out of the simulators done so far, so that nothing is left
+      ; without an uninstaller.
+      StrCpy $R6 $Output
+      StrCpy $R0 $R5
+      ${Do}
+        Call PopItem
+        ${If} $Item == ""
+          ${ExitDo}
+        ${EndIf}
+        !insertmacro Fuselox "$PLUGINSDIR\fuselox.exe" \
+            'REMOVE_VARIANT_BY_TITLE "${AIRCRAFT}" "${TITLE}" /REMOVAL_DESTRUCTIVE /REMOVAL_DELETETEXTUREFOLDER $Item'
+      ${Loop}
+      MessageBox MB_ICONSTOP "The repaint could not be installed.$\n$\n$R6" /SD IDOK
+      Abort ; the installer ends with exit code 2
+    ${EndIf}
+    StrCpy $R5 "$R5$Item "
+  ${Loop}
 
-  ; Only now, with the repaint in place: the uninstaller and its fuselox.exe.
+  ; Only now, with the repaint in place: the uninstaller and its fuselox.exe,
+  ; and the simulators it removes the repaint from.
   SetOutPath "$INSTDIR"
   File "/oname=fuselox.exe" "${FUSELOX_EXE}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "FuseloxSimulators" $Simulators
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
@@ -143,14 +208,26 @@ Section "Uninstall"
   !insertmacro FuseloxVerbose
   ; /REMOVAL_DESTRUCTIVE drops the repaint's lines (without it they stay as
   ; comments); /REMOVAL_DELETETEXTUREFOLDER deletes texture.${TEXTURE}.
-  DetailPrint "Removing ${TITLE} from ${AIRCRAFT}"
-  !insertmacro Fuselox "$INSTDIR\fuselox.exe" \
-      'REMOVE_VARIANT_BY_TITLE "${AIRCRAFT}" "${TITLE}" /REMOVAL_DESTRUCTIVE /REMOVAL_DELETETEXTUREFOLDER'
-  ${If} $0 != "1"
+  ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "FuseloxSimulators"
+  StrCpy $R8 "" ; what could not be removed
+  ${Do}
+    StrCpy $R9 " "
+    Call un.PopItem
+    ${If} $Item == ""
+      ${ExitDo}
+    ${EndIf}
+    DetailPrint "Removing ${TITLE} from ${AIRCRAFT} ($Item)"
+    !insertmacro Fuselox "$INSTDIR\fuselox.exe" \
+        'REMOVE_VARIANT_BY_TITLE "${AIRCRAFT}" "${TITLE}" /REMOVAL_DESTRUCTIVE /REMOVAL_DELETETEXTUREFOLDER $Item'
+    ${If} $0 != "1"
+      StrCpy $R8 "$R8$Item: $Output$\n"
+    ${EndIf}
+  ${Loop}
+  ${If} $R8 != ""
     ; The aircraft may be gone, or the repaint removed by hand: let the user
     ; decide whether the uninstaller itself should still go.
     MessageBox MB_YESNO|MB_ICONEXCLAMATION \
-        "The repaint could not be removed.$\n$\n$Output$\n$\nRemove the uninstaller anyway?" \
+        "The repaint could not be removed everywhere.$\n$\n$R8$\nRemove the uninstaller anyway?" \
         /SD IDNO IDYES remove_anyway
     Abort
   ${EndIf}
