@@ -89,7 +89,8 @@ int handleDumpAllAircraft(const CommandRequest&) {
       return failSilently("cannot list the SimObjects folder " + entry.path);
     }
     for (const std::string& name : names) {
-      if (name == "." || name == "..") continue;
+      if (!platform::isWindowsName(name))
+        continue;  // "." and "..", and host names Windows cannot reach
       std::string candidate = joinPath(joinPath(entry.path, name), "aircraft.cfg");
       if (platform::pathLength(candidate) < kSlotSize && opens(candidate)) {
         printResult(platform::narrowFromPath(name) + "\n");

@@ -93,7 +93,7 @@ std::vector<std::string> findPackages(const Simulator& simulator) {
     std::vector<std::string> names;
     if (!platform::listFolder(resolveBelow(parent, "*"), &names)) continue;
     for (const std::string& name : names) {
-      if (name != "." && name != "..") list.packages.push_back(resolveBelow(parent, name));
+      if (platform::isWindowsName(name)) list.packages.push_back(resolveBelow(parent, name));
     }
   }
   std::vector<std::string> kept;

@@ -185,6 +185,8 @@ ESCAPES = ({CFG: SIMPLE, "C172/m.bin": OLD, "C172/COM\u00b9": OLD, "DC3/m.bin": 
     C("BINPATCH_APPLY_TO_FSX m.bin p.bdiff", OK, after={"/FSX/m.bin": NEW}),
     C("BINPATCH_APPLY C172 m=\u0141.bin p.bdiff", OK, {"C172/m=\u0141.bin": OLD},
       {"C172/m=\u0141.bin": NEW}),
+    # A listed folder name is one name, never a path to another aircraft.
+    C("DUMP_ALL_AIRCRAFT", b"C172\n", {"..\\..\\W/aircraft.cfg": SIMPLE, "/FSX/W/aircraft.cfg": SIMPLE}),
     # An aircraft name is spelled as Windows takes it: "C172." is C172, and "COM\u00b9" a device.
     C("VERIFY_AIRCRAFT C172.", OK), C("VERIFY_AIRCRAFT COM\u00b9", E, {"COM\u00b9/aircraft.cfg": SIMPLE}),
 ] + [C("BINPATCH_APPLY C172 %s p.bdiff" % target, E) for target in (
