@@ -34,7 +34,7 @@ def raw_reg(value):  # user.reg text as Wine writes it, with the AppPath value g
 WRONG, LONG = b"ERROR Incorrect number of arguments for mode %s\n", "x" * 1024
 COMMAND_LINE = (SIMPLE, [
     C("help me", b"ERRORUNKNOWNCOMMAND\n", why=('"help"', "not a command")),
-    C("FROBNICATE", b"ERRORUNKNOWNCOMMAND\n", why='"FROBNICATE"'),
+    C("FROBNICATE", b"ERRORUNKNOWNCOMMAND\n", why='"FROBNICATE"'), C("HELO", b"ERRORUNKNOWNCOMMAND\n"),
     C("PRINT_VERSION x y", b"1.21\n"), C("print_versionXYZ", b"1.21\n"),
     C("PRINT_PATH_AIRCRAFT " + "x" * 1023, E, why="not found"),
     C("VERIFY_TITLE C172 /SHOW_EOL_COMMENTS", E),  # the switch is the title

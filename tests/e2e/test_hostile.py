@@ -265,7 +265,8 @@ class HostileTest(PrefixTest):
             return  # Wine maps UNC paths itself.
         self.p.reset({"USER.REG": user_reg("\\\\server\\share\\FSX\\"), CFG: SIMPLE})
         write(self.p.root + "/server/share/FSX/SimObjects/Airplanes/D/aircraft.cfg", SIMPLE)
-        self.assertEqual((E, 0), self.p.run("VERIFY_AIRCRAFT", "D")[:2])
+        out, rc, err = self.p.run("VERIFY_AIRCRAFT", "D", env={"FUSELOX_VERBOSE": "1"})
+        self.assertEqual((E, 0, True), (out, rc, b" \\\\server\\share\\FSX\\SIMOBJECTS" in err))
         os.makedirs(self.p.root + "/dosdevices/unc/server")
         os.symlink("../../../drive_c", self.p.root + "/dosdevices/unc/server/share")
         self.assertEqual((OK, 1), self.p.run("VERIFY_AIRCRAFT", "C172")[:2])
