@@ -80,9 +80,6 @@ FILE* createNewFile(const std::string& path);
 // Reads a whole file. False when it cannot be opened or a read fails.
 bool readWholeFile(const std::string& path, std::string* data);
 
-// True when the path names an existing regular file.
-bool fileExists(const std::string& path);
-
 // True when the file exists and is marked read-only (Windows: the read-only
 // attribute; POSIX: no write permission bit at all, which also holds for
 // root).

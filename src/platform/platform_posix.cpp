@@ -352,11 +352,6 @@ FILE* createNewFile(const std::string& path) {
   return file;
 }
 
-bool fileExists(const std::string& path) {
-  struct stat st;
-  return usable(path) && stat(hostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool isReadOnlyFile(const std::string& path) {
   struct stat st;
   return usable(path) && stat(hostPath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;

@@ -328,11 +328,6 @@ FILE* createNewFile(const std::string& path) {
   return streamFor(handle, _O_WRONLY | _O_BINARY, "wb");
 }
 
-bool fileExists(const std::string& path) {
-  DWORD attributes = attributesOf(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool isReadOnlyFile(const std::string& path) {
   DWORD attributes = attributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
