@@ -329,7 +329,8 @@ void planScan(const uint8_t* flippedOld, uint32_t oldSize, const uint8_t* newDat
   // The scan no longer asks the first filter; its memory goes to the second.
   plan->filter.filter.release();
   std::atomic<bool> never(false);
-  narrowHits(&hits, newData, newSize, flippedOld, oldSize, kIndexFlip, secondBytes, never);
+  narrowHits(&hits, newData, newSize, flippedOld, oldSize, kIndexFlip, secondBytes, never,
+             indexBuilt);
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ class WindowFilter {
   bool allocate(size_t bytes);
   void release();
   void insert(uint64_t hash);
+  // insert, safe while other threads insert too.
+  void insertAtomically(uint64_t hash);
 
   bool mayContain(uint64_t hash) const {
     const uint64_t* line = lineOf(hash);
@@ -128,10 +130,16 @@ class WindowHits {
   void mark(const WindowFilter& filter, const uint8_t* text, size_t size,
             const std::atomic<bool>& stop, uint8_t mask = 0);
 
-  // Unmarks the marked windows of text[0, size) that `filter` rules out.
-  // What is unmarked before `stop` is set stays so; the rest stays marked.
-  void keepOnly(const WindowFilter& filter, const uint8_t* text, size_t size,
-                const std::atomic<bool>& stop);
+  // Marks windows [first, last) as mark does; returns where it stopped.
+  // Threads may mark ranges that meet at a multiple of 64.
+  size_t markRange(const WindowFilter& filter, const uint8_t* text, size_t first, size_t last,
+                   const std::atomic<bool>& stop, uint8_t mask = 0);
+
+  // Unmarks the marked windows in [first, last) of `text` that `filter`
+  // rules out, until `stop` is set; returns where it stopped. What is
+  // unmarked stays so; the rest stays marked.
+  size_t keepOnly(const WindowFilter& filter, const uint8_t* text, size_t first, size_t last,
+                  const std::atomic<bool>& stop);
 
   bool isMarked(size_t window) const { return (bits_[window / 64] >> (window % 64)) & 1; }
   void unmark(size_t window) { bits_[window / 64] &= ~(1ull << (window % 64)); }
@@ -158,8 +166,10 @@ class WindowHits {
 // the old file are not in the new one, so the second filter is far less
 // crowded and rules out far more. Returns early, with `hits` still a
 // superset of the shared windows, when `stop` is set. Takes `bytes` plus a
-// bit per window of the old file.
+// bit per window of the old file. Once `coreFree` is set, its passes run
+// on two threads.
 void narrowHits(WindowHits* hits, const uint8_t* newText, size_t newSize, const uint8_t* oldText,
-                size_t oldSize, uint8_t oldMask, size_t bytes, const std::atomic<bool>& stop);
+                size_t oldSize, uint8_t oldMask, size_t bytes, const std::atomic<bool>& stop,
+                const std::atomic<bool>& coreFree);
 
 #endif  // FUSELOX_PATCH_WINDOW_FILTER_H_

@@ -131,6 +131,8 @@ LISTING = (REAL, [
     C("VERIFY_TITLE C172 %s // Blue\"" % PAINT2, OK), C("VERIFY_TEXTURE C172 g1000", OK),
     C("VERIFY_TEXTURE C172 3", E, why='texture "3"'),
     C('VERIFY_TEXTURE C172 ""', E, why='texture ""'),
+    C('VERIFY_TITLE C172 ""', E, why="an argument is empty"),
+    C("VERIFY_TEXTURE C172 stray", E, b"texture=stray\n[fltsim.0]\ntitle=A\ntexture=a\n"),
     C("DUMP_ALL_TEXTURE_TITLE C172", b"B/\n", b"[fltsim.0]\ntexture=b\ntitle=A\n"),
     C("DUMP_ALL_TEXTURE_TITLE C172", b"A/T1\nB/T2\n", crlf(
         "[fltsim.0]", "title=T1", "texture=a", "", "[fltsim.1]", "title=T2", "texture=b")),
@@ -389,7 +391,8 @@ PATCHES = ({"C/aircraft.cfg": SIMPLE, MDL: OLD, "/work/old.bin": OLD, "/work/new
     C("BINPATCH_MAKE x.temp new.bin x", E, {"/work/x.temp": b"t"}, why="three different"),
     C("BINPATCH_MAKE big new.bin x", E, {"/work/big": SPARSE}, why="2 GiB or more"),
     C("BINPATCH_MAKE old.bin big x", E, {"/work/big": SPARSE}, why="2 GiB or more"),
-    C(APPLY.replace("p.bdiff", "m.mdl.temp"), E, {"C/m.mdl.temp": PATCH_XX}),
+    C(APPLY.replace("p.bdiff", AP.decode() + "C\\M.MDL.TEMP"), E, {"C/m.mdl.temp": PATCH_XX},
+      why="names the patch or the target"),  # the rebuild would take the patch's place
     C("BINPATCH_APPLY C M.MDL C:\\work\\p.bdiff", OK, after={MDL: NEW}),
     C(APPLY, E, {MDL: NEW}, why="not the file this patch was made for"),
     C("BINPATCH_APPLY_TO_FSX SimObjects\\Airplanes\\C\\m.mdl p.bdiff", OK,

@@ -88,6 +88,8 @@ CONTAINERS = (PACKAGES, [
     C("DUMP_ALL_AIRCRAFT " + P5, b"C172\nJet\nPkg\nAbsPlane\nC172\n", {SIMOBJECTS: utf16(
         "[Entry.0]\r\nTitle=x\r\nPath=SimObjects\\Airplanes\r\nActive=False\r\n[entry.1]\r\n"
         "path=C:\\Fleet") + b"!"}),  # an odd last byte is no character
+    C("DUMP_ALL_AIRCRAFT " + P5, b"C172\nPkg\nAbsPlane\nC172\n", {SIMOBJECTS: b"Path=C:\\Fleet\n"
+      b"[Entry.0]\nPath=SimObjects\\Airplanes\nno value\n"}),  # nothing before a section
     C("PRINT_PATH_AIRCRAFT Jet " + P5, b"C:\\A\\Jet\\\n",  # the low byte of U+0141
       {SIMOBJECTS: "[Entry.1]\nPath=C:\\\u0141".encode(), "/\u0141/Jet/aircraft.cfg": SIMPLE}),
     C("PRINT_PATH_AIRCRAFT P /simulator_P3D_v5", b"C:\\Pkg\\A\\SimObjects\\P&\\P\\\n",

@@ -101,7 +101,8 @@ struct TextMaker {
 
 // The records of writeRecords with the scan split at `split`, the new
 // file's windows marked ahead not at all (0), all against a crowded filter
-// (1), or all and then narrowed (2): every way the scan meets candidates.
+// (1), or all and then narrowed on one thread (2) or two (3): every way the
+// scan meets candidates.
 std::string recordsOf(std::string old, std::string fresh, const std::vector<int32_t>& expectedIndex,
                       uint32_t split, int marks) {
   uint32_t n = sizeOf(old), m = sizeOf(fresh);
@@ -109,12 +110,12 @@ std::string recordsOf(std::string old, std::string fresh, const std::vector<int3
   std::vector<int32_t> index(n);
   SearchTree tree;
   ScanFilter scan;
-  std::atomic<bool> stop(marks == 0), never(false);
+  std::atomic<bool> stop(marks == 0), never(false), twoThreads(marks == 3);
   EXPECT_TRUE(buildSuffixIndex(o, index.data(), n, kNoSideWork) && tree.build(o, index.data(), n) &&
               scan.filter.build(o, n, marks == 0 ? n : n / 8, 0) && scan.hits.allocate(m));
   EXPECT_EQ(expectedIndex, index);
   scan.hits.mark(scan.filter, f, m, stop);
-  if (marks == 2) narrowHits(&scan.hits, f, m, o, n, 0, n, never);
+  if (marks >= 2) narrowHits(&scan.hits, f, m, o, n, 0, n, never, twoThreads);
   std::string out;
   PatchWriter writer(&out);
   writeRecords({o, index.data(), n, &tree}, scan, f, m, &writer, split);
@@ -146,7 +147,9 @@ TEST(MakePatch, WritesWhatTheNaiveStepsWrite) {
     ASSERT_EQ(expected, made) << i;
     // The part scanned ahead gives the same records wherever the split falls.
     uint32_t m = sizeOf(fresh), splits[] = {0, 1, m / 2, m - (m > 0), m, maker.below(m + 1)};
-    ASSERT_EQ(expected.substr(kHeaderSize), recordsOf(old, fresh, index, splits[i % 6], i / 6 % 3))
+    // Narrowing on two threads, for some: a thread start costs much under Wine.
+    int marks = i / 6 % 3 == 2 && i % 16 == 0 ? 3 : i / 6 % 3;
+    ASSERT_EQ(expected.substr(kHeaderSize), recordsOf(old, fresh, index, splits[i % 6], marks))
         << i;
   }
 }
