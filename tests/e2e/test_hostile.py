@@ -195,11 +195,18 @@ ESCAPES = ({CFG: SIMPLE, "C172/m.bin": OLD, "C172/COM\u00b9": OLD, "DC3/m.bin": 
     C("BINPATCH_APPLY_TO_FSX %s p.bdiff" % target, E) for target in (
         "..\\FSX\\m.bin", CLIMB, "/FSX/m.bin")] + [
     # Text arguments are one-byte text of one line; keys hold no "=", sections no "]".
-    C(cmd, E, WITH_R) for cmd in (
-        REMOVE % "\u0152", "CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title \u0141\u00f3d\u017a",
-        'CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title "A\n[fltsim.7]\ntitle=Injected"',
-        "CHANGE_GLOBAL_PARAMETER C172 fltsim.0 x=y 5 /ADD_MISSING_PARAMETER",
-        'READ_GLOBAL_PARAMETER C172 "fltsim.0]" title', "VERIFY_TITLE C172 \u0141")])
+    C(cmd, E, WITH_R, why="the " + why) for cmd, why in (
+        (REMOVE % "\u0152", "title holds a character that aircraft.cfg cannot hold"),
+        ("CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title \u0141\u00f3d\u017a", "value holds a char"),
+        ('CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title "A\n[fltsim.7]\ntitle=Injected"',
+         "value holds a line break or NUL"),
+        ("CHANGE_GLOBAL_PARAMETER C172 fltsim.0 x=y 5 /ADD_MISSING_PARAMETER",
+         'parameter name holds "="'),
+        ('READ_GLOBAL_PARAMETER C172 "fltsim.0]" title', 'section name holds "]"'),
+        ("READ_GLOBAL_PARAMETER C172 G\u0141 k", "section name holds a char"),
+        ("READ_GLOBAL_PARAMETER C172 G k\u0141", "parameter name holds a char"),
+        ("VERIFY_TEXTURE C172 \u0141", "texture holds a char"),
+        ("VERIFY_TITLE C172 \u0141", "title holds a char"))])
 
 
 class HostileTest(PrefixTest):
