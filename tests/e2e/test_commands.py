@@ -415,7 +415,11 @@ class CommandTest(PrefixTest):
         heading = (b"\n\nFuselox v1.21 - repaint installer and aircraft.cfg editor for FSX\n"
                    b"Free to use and to ship with any installer.\n" + b"=" * 63 + b"\n")
         name = ("Z:" + link.replace("/", "\\") if UNDER_WINE else link).encode("utf-8")
-        for args, ends in (([], b"\n\nType %s help for more information\n" % name),
+        banner = (b"This utility allows you to inject data and make changes to an\naircraft.cfg file "
+                  b"(FSX only). Common uses involve issuing\naircraft.cfg patches, or installing/"
+                  b"removing variants/repaints.\nIntended for installers and scripts (batch files)."
+                  b"\nThe README shipped with this program explains every command in detail.\n\n")
+        for args, ends in (([], banner + b"Type %s help for more information\n" % name),
                            (["help"], b'"relative path to file" "filename of patch"\n'),
                            (["HeLp"], b"\t/PREVENT_DUPLICATES_BY_TITLE (*DEFAULT*) \n")):
             out, rc, err = run_captured(COMMAND[:-1] + [link] + args, env=dict(
