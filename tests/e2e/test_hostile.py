@@ -195,7 +195,9 @@ ESCAPES = ({CFG: SIMPLE, "C172/m.bin": OLD, "C172/COM\u00b9": OLD, "DC3/m.bin": 
     C("BINPATCH_APPLY_TO_FSX %s p.bdiff" % target, E) for target in (
         "..\\FSX\\m.bin", CLIMB, "/FSX/m.bin")] + [
     # Text arguments are one-byte text of one line; keys hold no "=", sections no "]".
-    C(cmd, E, WITH_R, why="the " + why) for cmd, why in (
+    C("CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title \u00ff", OK, WITH_R,
+      {CFG: WITH_R.replace(b"title=A", b"title=\xff")}),  # the last one-byte character fits
+] + [C(cmd, E, WITH_R, why="the " + why) for cmd, why in (
         (REMOVE % "\u0152", "title holds a character that aircraft.cfg cannot hold"),
         ("CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title \u0141\u00f3d\u017a", "value holds a char"),
         ('CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title "A\n[fltsim.7]\ntitle=Injected"',
