@@ -189,10 +189,11 @@ ESCAPES = ({CFG: SIMPLE, "C172/m.bin": OLD, "C172/COM\u00b9": OLD, "DC3/m.bin": 
     C("DUMP_ALL_AIRCRAFT", b"C172\n", {"..\\..\\W/aircraft.cfg": SIMPLE, "/FSX/W/aircraft.cfg": SIMPLE}),
     # An aircraft name is spelled as Windows takes it: "C172." is C172, and "COM\u00b9" a device.
     C("VERIFY_AIRCRAFT C172.", OK), C("VERIFY_AIRCRAFT COM\u00b9", E, {"COM\u00b9/aircraft.cfg": SIMPLE}),
-] + [C("BINPATCH_APPLY C172 %s p.bdiff" % target, E) for target in (
+    C("BINPATCH_APPLY C172 COM\u00b9 p.bdiff", E),
+] + [C("BINPATCH_APPLY C172 %s p.bdiff" % target, E, why="is no path inside") for target in (
     "..\\DC3\\m.bin", "sub\\..\\..\\DC3\\m.bin", "C:\\FSX\\m.bin", "\\FSX\\m.bin", "C:m.bin",
-    "m.bin:s", "...\\m.bin", ".. \\DC3\\m.bin", ".", "COM\u00b9")] + [
-    C("BINPATCH_APPLY_TO_FSX %s p.bdiff" % target, E) for target in (
+    "m.bin:s", "...\\m.bin", '".. \\DC3\\m.bin"', ".")] + [
+    C("BINPATCH_APPLY_TO_FSX %s p.bdiff" % target, E, why="is no path inside") for target in (
         "..\\FSX\\m.bin", CLIMB, "/FSX/m.bin")] + [
     # Text arguments are one-byte text of one line; keys hold no "=", sections no "]".
     C("CHANGE_GLOBAL_PARAMETER C172 fltsim.0 title \u00ff", OK, WITH_R,
