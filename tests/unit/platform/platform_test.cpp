@@ -35,6 +35,14 @@ TEST(Names, ConvertPathsBothWays) {
   EXPECT_EQ("\xC3\xBF", platform::pathFromNarrow("\xFF"));
 }
 
+// Command words upper-case as Windows' user-interface library does it, Latin-1 included:
+// the division sign has no capital and y with diaeresis leaves Latin-1.
+TEST(Names, UpperCaseAsWindowsDoes) {
+  std::u16string text = u"az\u00E0\u00F7\u00FE\u00FF\u00DF\u0141";
+  platform::upperCaseWide(&text);
+  EXPECT_EQ(u"AZ\u00C0\u00F7\u00DE\u0178\u00DF\u0141", text);
+}
+
 // A lock belongs to the folder however its path is spelled: a second taker waits.
 TEST(Folders, OneLockForEverySpelling) {
   ScratchFolder scratch;
