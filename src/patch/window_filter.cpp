@@ -17,18 +17,21 @@ WindowHash::WindowHash(const uint8_t* window, uint8_t mask) {
   for (uint32_t i = 0; i < kMinMatch; ++i) value_ = value_ * kBase + (window[i] ^ mask);
 }
 
-void WindowFilter::insert(uint64_t hash) {
+template <typename Set>
+void WindowFilter::setBitsOf(uint64_t hash, Set set) {
   uint64_t* line = bits_ + lineStart(hash);
   uint64_t bits = spread(hash);
-  for (int i = 0; i < kBitsPerWindow; ++i, bits >>= 9) line[(bits >> 6) & 7] |= 1ull << (bits & 63);
+  for (int i = 0; i < kBitsPerWindow; ++i, bits >>= 9)
+    set(&line[(bits >> 6) & 7], 1ull << (bits & 63));
+}
+
+void WindowFilter::insert(uint64_t hash) {
+  setBitsOf(hash, [](uint64_t* word, uint64_t bit) { *word |= bit; });
 }
 
 void WindowFilter::insertAtomically(uint64_t hash) {
-  uint64_t* line = bits_ + lineStart(hash);
-  uint64_t bits = spread(hash);
-  for (int i = 0; i < kBitsPerWindow; ++i, bits >>= 9) {
-    __atomic_fetch_or(&line[(bits >> 6) & 7], 1ull << (bits & 63), __ATOMIC_RELAXED);
-  }
+  setBitsOf(hash,
+            [](uint64_t* word, uint64_t bit) { __atomic_fetch_or(word, bit, __ATOMIC_RELAXED); });
 }
 
 bool WindowFilter::allocate(size_t bytes) {
@@ -113,20 +116,20 @@ bool inChunks(size_t windows, const std::atomic<bool>& coreFree, Pass pass) {
   const size_t chunk = (windows / kChunksPerPass / 64 + 1) * 64;
   std::atomic<size_t> next(0);
   std::atomic<bool> complete(true);
-  auto work = [&](bool together) {
-    for (size_t first; (first = next.fetch_add(1) * chunk) < windows;) {
-      size_t last = windows - first < chunk ? windows : first + chunk;
-      if (!pass(first, last, together)) complete = false;
-    }
+  auto runChunk = [&](size_t first, bool together) {
+    size_t last = windows - first < chunk ? windows : first + chunk;
+    if (!pass(first, last, together)) complete = false;
+  };
+  auto helperWork = [&] {
+    for (size_t first; (first = next.fetch_add(1) * chunk) < windows;) runChunk(first, true);
   };
   std::future<void> helper;
   for (size_t first; (first = next.fetch_add(1) * chunk) < windows;) {
     if (!helper.valid() && coreFree.load()) {
       // Deferred, it finds no chunk left when no thread starts.
-      helper = std::async(std::launch::async | std::launch::deferred, work, true);
+      helper = std::async(std::launch::async | std::launch::deferred, helperWork);
     }
-    size_t last = windows - first < chunk ? windows : first + chunk;
-    if (!pass(first, last, helper.valid())) complete = false;
+    runChunk(first, helper.valid());
   }
   if (helper.valid()) helper.get();
   return complete;

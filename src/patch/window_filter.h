@@ -68,6 +68,10 @@ class WindowFilter {
   static constexpr int kBitsPerWindow = 6;
   static constexpr size_t kWordsPerLine = 8;
 
+  // Calls set(word, bit) for each bit that records the window.
+  template <typename Set>
+  void setBitsOf(uint64_t hash, Set set);
+
   static uint64_t spread(uint64_t hash) {
     uint64_t mixed = hash * 0xD6E8FEB86659FD93ull;
     return mixed ^ (mixed >> 32);
